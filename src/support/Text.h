@@ -1,0 +1,38 @@
+// UTF-8 is the text of the whole program; UTF-16 exists only at Win32 calls and in
+// files that come in UTF-16. Invalid input never fails: each bad byte or lone
+// surrogate becomes U+FFFD. Also the small ASCII-only text helpers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexa {
+
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+bool IsValidUtf8(std::string_view text);
+
+// ASCII letters only: drive strings and settings keys are ASCII, and changing the
+// case of other characters would differ between platforms.
+std::string UpperAscii(std::string_view text);
+std::string LowerAscii(std::string_view text);
+bool SameTextAscii(std::string_view a, std::string_view b);
+bool ContainsAscii(std::string_view text, std::string_view part);  // case-insensitive
+
+// Characters 0..32 (blanks and control characters) are trimmed, as the platform's
+// own string trimming does.
+std::string_view Trim(std::string_view text);
+std::string_view TrimLeft(std::string_view text);
+std::string_view TrimRight(std::string_view text);
+
+std::vector<std::string_view> SplitLines(std::string_view text);  // CR LF, LF or CR
+
+// Parses an optional sign and decimal digits (or hexadecimal after $, x or 0x),
+// allowing leading blanks; false when anything else is present or the value does not
+// fit in 32 bits. The settings file and the command line read numbers this way.
+bool TryParseInt32(std::string_view text, std::int32_t& value);
+bool TryParseInt64(std::string_view text, std::int64_t& value);
+
+}  // namespace vexa

@@ -1,0 +1,89 @@
+// Implementations of the small helpers.
+#include "support/Utils.h"
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+#include "support/Format.h"
+#include "support/Paths.h"
+
+namespace vexa {
+
+std::string BitString(std::uint32_t value, int width) {
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + (value & 1)));
+    value >>= 1;
+  } while (value != 0);
+  width = Clamp(width, 0, 255);
+  if (static_cast<int>(digits.size()) < width) digits.insert(0, width - digits.size(), '0');
+  return digits;
+}
+
+TColor Blend(TColor from, TColor to, int amount) {
+  TColor result = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int a = static_cast<int>((from >> shift) & 0xFF);
+    const int b = static_cast<int>((to >> shift) & 0xFF);
+    const int channel = a + (b - a) * amount / 255;
+    result |= static_cast<TColor>(channel & 0xFF) << shift;
+  }
+  return result;
+}
+
+TColor HsvToColor(double hue, double saturation, double value) {
+  if (saturation < 0 || saturation > 1 || value < 0 || value > 1 || !std::isfinite(hue)) return 0;
+  const double c = value * saturation;
+  const double h = std::fmod(std::fabs(hue), 360.0) / 60.0;
+  const double x = c * (1 - std::fabs(std::fmod(h, 2.0) - 1));
+  const double m = value - c;
+  double r = 0, g = 0, b = 0;
+  switch (static_cast<int>(h)) {
+    case 0: r = c, g = x; break;
+    case 1: r = x, g = c; break;
+    case 2: g = c, b = x; break;
+    case 3: g = x, b = c; break;
+    case 4: r = x, b = c; break;
+    default: r = c, b = x; break;
+  }
+  // nearbyint rounds halves to even in the default rounding mode.
+  auto channel = [m](double v) { return static_cast<TColor>(std::nearbyint((v + m) * 255)) & 0xFF; };
+  return channel(r) | (channel(g) << 8) | (channel(b) << 16);
+}
+
+bool IsValidDate(int year, int month, int day) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 1 || month < 1 || month > 12 || day < 1) return false;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+static std::string EnglishLongDate(int year, int month, int day) {
+  static constexpr const char* kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
+                                            "July",    "August",   "September", "October", "November", "December"};
+  return Format("%d %s %d", day, kMonths[month - 1], year);
+}
+
+static TLongDateFormatter longDateFormatter = EnglishLongDate;
+
+void SetLongDateFormatter(TLongDateFormatter formatter) {
+  longDateFormatter = formatter ? formatter : EnglishLongDate;
+}
+
+std::string FormatVersion(std::uint32_t version, bool shortForm) {
+  const int yy = static_cast<int>((version >> 16) & 0xFF);
+  const int mm = static_cast<int>((version >> 8) & 0xFF);
+  const int dd = static_cast<int>(version & 0xFF);
+  if (shortForm) return Format("%.2d.%.2d.%.2d", yy, mm, dd);
+  if (!IsValidDate(2000 + yy, mm, dd)) return {};
+  return longDateFormatter(2000 + yy, mm, dd);
+}
+
+bool FileExists(std::string_view path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(PathFromUtf8(path), error);
+  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+}  // namespace vexa

@@ -1,0 +1,49 @@
+// Small free helpers shared across the program: clamping, wrapping, choosing,
+// binary text, colour blending and HSV colours, version text, file tests.
+// Colours are 32-bit values in the Windows order 0x00BBGGRR (red in the low byte).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vexa {
+
+using TColor = std::uint32_t;
+
+template <typename T>
+constexpr T Choose(T a, T b, bool condition) {
+  return condition ? b : a;
+}
+
+template <typename T>
+constexpr T Clamp(T value, T low, T high) {
+  return value < low ? low : value > high ? high : value;
+}
+
+// Stepping past one end continues at the other.
+template <typename T>
+constexpr T Wrap(T value, T low, T high) {
+  return value < low ? high : value > high ? low : value;
+}
+
+// Base 2, most significant digit first, padded with 0 on the left to width.
+std::string BitString(std::uint32_t value, int width);
+
+TColor Blend(TColor from, TColor to, int amount);
+TColor HsvToColor(double hue, double saturation, double value);
+
+// The version packs 0x00YYMMDD. Short: "YY.MM.DD"; long: the date 20YY-MM-DD in the
+// long date format of the locale (see SetLongDateFormatter); empty for an invalid date.
+std::string FormatVersion(std::uint32_t version, bool shortForm);
+
+// The Windows program formats long dates with the user's locale; elsewhere the
+// default writes "d MMMM yyyy" in English.
+using TLongDateFormatter = std::string (*)(int year, int month, int day);
+void SetLongDateFormatter(TLongDateFormatter formatter);
+bool IsValidDate(int year, int month, int day);
+
+// True when path (UTF-8) names an existing file, not a directory.
+bool FileExists(std::string_view path);
+
+}  // namespace vexa
