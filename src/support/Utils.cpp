@@ -10,6 +10,17 @@
 
 namespace vexa {
 
+std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
+  if (c == 0) return -1;
+  const std::int64_t product = static_cast<std::int64_t>(a) * b;
+  const bool negative = (product < 0) != (c < 0);
+  const std::uint64_t magnitude = static_cast<std::uint64_t>(product < 0 ? -product : product);
+  const std::uint64_t divisor = static_cast<std::uint64_t>(c < 0 ? -static_cast<std::int64_t>(c) : c);
+  const std::uint64_t quotient = (magnitude + divisor / 2) / divisor;
+  if (quotient > 0x7FFFFFFFu) return -1;  // overflow, as the platform answers
+  return negative ? -static_cast<std::int32_t>(quotient) : static_cast<std::int32_t>(quotient);
+}
+
 std::string BitString(std::uint32_t value, int width) {
   std::string digits;
   do {

@@ -27,6 +27,10 @@ constexpr T Wrap(T value, T low, T high) {
   return value < low ? high : value > high ? low : value;
 }
 
+// a * b / c with a 64-bit product, rounded half away from zero; -1 when c is 0
+// (the Windows multiply-divide, used for every pixel and font scaling).
+std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
+
 // Base 2, most significant digit first, padded with 0 on the left to width.
 std::string BitString(std::uint32_t value, int width);
 

@@ -1,0 +1,88 @@
+// Command-line options (fallbacks, "/" form, repeats, hostile tokens) and the
+// second window's command line.
+#include "shell/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include "shell/EasyConfig.h"
+#include "shell/MainSettings.h"
+
+namespace vexa {
+namespace {
+
+class TFakeWindow : public TCommandLineHost {
+public:
+  TFakeWindow() : settings(RegisterMainSettings(store, 432, 445, 1920, 1080)) {}
+  TEasyConfig& Config() override { return store; }
+  std::int32_t ClientWidth() const override { return clientWidth; }
+  std::int32_t ClientHeight() const override { return clientHeight; }
+  void SetClientSize(std::int32_t w, std::int32_t h) override { clientWidth = w, clientHeight = h; }
+  std::int32_t OuterWidth() const override { return clientWidth + 16; }
+  std::int32_t OuterHeight() const override { return clientHeight + 39; }
+  std::int32_t Left() const override { return 100; }
+  std::int32_t Top() const override { return 50; }
+  void OpenDebugPage() override { ++debugPages; }
+  const std::string& BaseCaption() const override { return caption; }
+  void SetBaseCaption(std::string text) override { caption = std::move(text); }
+
+  TEasyConfigIni store{"unused.ini"};
+  TMainSettings settings;
+  std::int32_t clientWidth = 416, clientHeight = 406;
+  int debugPages = 0;
+  std::string caption = "Vexa 16.09.09 beta";
+};
+
+constexpr TKnownTableSizes kSizes{34, 302, 6};
+
+TEST(CommandLine, OptionsAndFallbacks) {
+  struct TCase {
+    const char* line;
+    int page, device;
+  };
+  for (const TCase& c : {TCase{"vexa.exe -page 2", 2, 0}, TCase{"vexa.exe /PAGE 2", 2, 0},
+                         TCase{"vexa.exe -page x", 1, 0}, TCase{"vexa.exe -page", 1, 0},
+                         TCase{"vexa.exe -page -3", 0, 0}, TCase{"vexa.exe -device 3", 0, 2},
+                         TCase{"vexa.exe -device 0", 0, 0}, TCase{"vexa.exe -device -2147483648", 0, 0},
+                         TCase{"vexa.exe -device 99999999999999", 0, 0}, TCase{"vexa.exe -device \"\"", 0, 0},
+                         TCase{"vexa.exe -page 1 -page 4 bogus -nothing", 4, 0},
+                         TCase{"\"C:\\My Apps\\vexa.exe\" \"-page\" 3 \"", 3, 0}, TCase{"", 0, 0},
+                         TCase{"vexa.exe \"\"\"\" -device 2", 0, 1}}) {
+    TFakeWindow window;
+    ApplyCommandLine(c.line, window, kSizes);
+    EXPECT_EQ(window.settings.pageIndex->Value(), c.page) << c.line;
+    EXPECT_EQ(window.settings.deviceIndex->Value(), c.device) << c.line;
+  }
+}
+
+TEST(CommandLine, SizePositionDebugAndDbinfo) {
+  TFakeWindow window;
+  ApplyCommandLine("vexa.exe -pos x 20 -debug -dbinfo -size 800", window, kSizes);
+  EXPECT_EQ(window.clientWidth, 800);
+  EXPECT_EQ(window.clientHeight, 406);  // no height: the current one stays
+  EXPECT_EQ(window.settings.windowWidth->Value(), 816);
+  EXPECT_EQ(window.settings.windowHeight->Value(), 445);
+  EXPECT_TRUE(window.settings.windowWidth->modified);
+  EXPECT_EQ(window.settings.windowLeft->Value(), 100);
+  EXPECT_EQ(window.settings.windowTop->Value(), 20);
+  EXPECT_EQ(window.debugPages, 1);
+  EXPECT_EQ(window.caption, "(34,302,6) Vexa 16.09.09 beta");
+
+  // An option's arguments are the next tokens, whatever they are.
+  TFakeWindow swallowed;
+  ApplyCommandLine("vexa.exe -size 800 -pos 5 6", swallowed, kSizes);
+  EXPECT_EQ(swallowed.settings.windowLeft->Value(), 744);
+  EXPECT_EQ(swallowed.clientHeight, 406);
+}
+
+TEST(CommandLine, SecondWindow) {
+  const TSecondWindowCommand command =
+      BuildSecondWindowCommand("\"C:\\Program Files\\Vexa\\vexa.exe\" -pos 10 10 -page 2 \"two words\" -POS 1 2", 300,
+                               200, 23, 3);
+  EXPECT_EQ(command.program, "C:\\Program Files\\Vexa\\vexa.exe");
+  // "-pos" is matched exactly (case-sensitive), so -POS and its numbers pass through.
+  EXPECT_EQ(command.parameters, " -page 2 \"two words\" -POS 1 2 -pos 326 226");
+  EXPECT_EQ(BuildSecondWindowCommand("vexa.exe -pos", 0, 0, 1, 1).parameters, " -pos 2 2");
+}
+
+}  // namespace
+}  // namespace vexa

@@ -1,0 +1,49 @@
+// Small helpers: clamping, wrapping, binary text, colours and version text.
+#include "support/Utils.h"
+
+#include <gtest/gtest.h>
+
+namespace vexa {
+namespace {
+
+TEST(Utils, ClampWrapChoose) {
+  EXPECT_EQ(Clamp(5, 0, 3), 3);
+  EXPECT_EQ(Clamp(-1, 0, 3), 0);
+  EXPECT_EQ(Wrap(-1, 0, 3), 3);
+  EXPECT_EQ(Wrap(4, 0, 3), 0);
+  EXPECT_EQ(Wrap(2, 0, 3), 2);
+  EXPECT_EQ(Choose(1, 2, true), 2);
+  EXPECT_EQ(Choose(1, 2, false), 1);
+}
+
+TEST(Utils, BitString) {
+  EXPECT_EQ(BitString(5, 8), "00000101");
+  EXPECT_EQ(BitString(0, 0), "0");
+  EXPECT_EQ(BitString(0xFFFFFFFF, 4), std::string(32, '1'));  // a longer text is not cut
+  EXPECT_EQ(BitString(1, 1000).size(), 255u);
+}
+
+TEST(Utils, Colours) {
+  EXPECT_EQ(Blend(0xFFFFFF, 0x000000, 128), 0x7F7F7Fu);
+  EXPECT_EQ(Blend(0x102030, 0x405060, 0), 0x102030u);
+  EXPECT_EQ(Blend(0x102030, 0x405060, 255), 0x405060u);
+  EXPECT_EQ(HsvToColor(120, 1, 1), 0x00FF00u);
+  EXPECT_EQ(HsvToColor(-120, 1, 1), 0x00FF00u);
+  EXPECT_EQ(HsvToColor(0, 1, 1), 0x0000FFu);    // red in the low byte
+  EXPECT_EQ(HsvToColor(240, 1, 1), 0xFF0000u);
+  EXPECT_EQ(HsvToColor(360, 1, 1), 0x0000FFu);
+  EXPECT_EQ(HsvToColor(10, 1.5, 1), 0u);
+  EXPECT_EQ(HsvToColor(10, 1, -0.1), 0u);
+  EXPECT_EQ(HsvToColor(0, 0, 0.5), 0x808080u);  // 127.5 rounds to even: 128
+}
+
+TEST(Utils, FormatVersion) {
+  EXPECT_EQ(FormatVersion(0x100909, true), "16.09.09");
+  EXPECT_EQ(FormatVersion(0x100909, false), "9 September 2016");
+  EXPECT_EQ(FormatVersion(0x10021F, false), "");
+  EXPECT_EQ(FormatVersion(0x10021F, true), "16.02.31");
+  EXPECT_EQ(FormatVersion(0x10021D, false), "29 February 2016");
+}
+
+}  // namespace
+}  // namespace vexa
