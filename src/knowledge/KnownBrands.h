@@ -5,10 +5,18 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 
 namespace vexa {
 
 inline constexpr std::size_t KnownBrandCount = 34;
+
+// Brand indexes that rules elsewhere depend on (descriptor choice, writes per hour).
+inline constexpr std::uint8_t kBrandUnknown = 0;
+inline constexpr std::uint8_t kBrandSamsung = 1;
+inline constexpr std::uint8_t kBrandIntel = 2;
+inline constexpr std::uint8_t kBrandWesternDigital = 9;
+inline constexpr std::uint8_t kBrandSandForce = 31;
 
 inline constexpr std::array<const char*, KnownBrandCount> KnownBrandNames = {
     "未知",             // 0

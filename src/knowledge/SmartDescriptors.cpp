@@ -2,6 +2,7 @@
 // Byte counts come in family-specific units: 512-byte LBAs, 32 MiB, 1 GiB or
 // 16 KiB pages; "¤ " marks counts whose unit is an estimate.
 #include "knowledge/SmartDescriptors.h"
+#include "knowledge/KnownBrands.h"
 
 #include "knowledge/SmartControllerTable.h"
 #include "support/Format.h"
@@ -279,20 +280,20 @@ std::unique_ptr<TSmartDescriptor> CreateSmartDescriptorByName(std::string_view n
 
 std::unique_ptr<TSmartDescriptor> CreateSmartDescriptorFor(bool solidState, int brandIndex, const char* controller) {
   if (!solidState)
-    return CreateSmartDescriptor(brandIndex == kSmartBrandWesternDigital ? TSmartDescriptorKind::MechWdc
+    return CreateSmartDescriptor(brandIndex == kBrandWesternDigital ? TSmartDescriptorKind::MechWdc
                                                                           : TSmartDescriptorKind::Fallback);
-  if (brandIndex == kSmartBrandIntel) return CreateSmartDescriptor(TSmartDescriptorKind::Intel);
+  if (brandIndex == kBrandIntel) return CreateSmartDescriptor(TSmartDescriptorKind::Intel);
   if (controller != nullptr) {
     const std::string_view text(controller);
     for (const TSmartAttribController& row : SmartControllerTable())
       if (text.find(row.controller) != std::string_view::npos) return CreateSmartDescriptor(row.kind);
   }
   switch (brandIndex) {
-    case kSmartBrandSamsung:
+    case kBrandSamsung:
       return CreateSmartDescriptor(TSmartDescriptorKind::Samsung);
-    case kSmartBrandWesternDigital:
+    case kBrandWesternDigital:
       return CreateSmartDescriptor(TSmartDescriptorKind::MechWdc);
-    case kSmartBrandSandForce:
+    case kBrandSandForce:
       return CreateSmartDescriptor(TSmartDescriptorKind::SandForce);
     default:
       return CreateSmartDescriptor(TSmartDescriptorKind::Fallback);

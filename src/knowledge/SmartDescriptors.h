@@ -86,12 +86,6 @@ std::unique_ptr<TSmartDescriptor> CreateSmartDescriptor(TSmartDescriptorKind kin
 // By display name ("Samsung", "MechWdc", ...; ASCII case ignored); null when unknown.
 std::unique_ptr<TSmartDescriptor> CreateSmartDescriptorByName(std::string_view name);
 
-// Brand indexes of the known-drives table that the choice depends on.
-constexpr int kSmartBrandSamsung = 1;
-constexpr int kSmartBrandIntel = 2;
-constexpr int kSmartBrandWesternDigital = 9;
-constexpr int kSmartBrandSandForce = 31;
-
 // The descriptor of a drive: hard disks by brand; Intel SSDs always Intel; other
 // SSDs by the first controller-table name contained in the known-drive row's
 // controller text (case-sensitive; null when the drive has no row), then by brand.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "knowledge/SmartDescriptors.h"
+#include "knowledge/KnownBrands.h"
 #include "knowledge/SmartTestTables.h"
 
 namespace vexa {
@@ -28,7 +29,7 @@ std::string RawText(const TSmartDescriptor& d, const TSmartAttributes& table, st
 TEST(SmartRealDrives, Samsung870Qvo) {
   TSmartAttributes table;
   LOAD_OR_SKIP("samsung_SSD_870_QVO_4TB", table);
-  const auto d = CreateSmartDescriptorFor(true, kSmartBrandSamsung, nullptr);
+  const auto d = CreateSmartDescriptorFor(true, kBrandSamsung, nullptr);
   d->SetAttributes(&table);
   EXPECT_EQ(d->DisplayName(), "Samsung");
   EXPECT_EQ(table.Count(), 14u);
@@ -46,7 +47,7 @@ TEST(SmartRealDrives, Samsung870Qvo) {
 TEST(SmartRealDrives, Intel320) {
   TSmartAttributes table;
   LOAD_OR_SKIP("intel_SSDSA2CW120G3", table);
-  const auto d = CreateSmartDescriptorFor(true, kSmartBrandIntel, "Intel PC29AS21BA0");
+  const auto d = CreateSmartDescriptorFor(true, kBrandIntel, "Intel PC29AS21BA0");
   d->SetAttributes(&table);
   EXPECT_EQ(table.Count(), 19u);
   EXPECT_EQ(d->AttributeName(192), "Unsafe Shutdown Count (Power-Off Retract Count)");
@@ -93,7 +94,7 @@ TEST(SmartRealDrives, FailingHardDisks) {
   EXPECT_EQ(d->AttributeStatus(table.FindById(9)), TSmartStatus::None);  // no threshold, raw not 0
 
   LOAD_OR_SKIP("wdc_WD2500JB-00REA0", table);
-  d = CreateSmartDescriptorFor(false, kSmartBrandWesternDigital, nullptr);
+  d = CreateSmartDescriptorFor(false, kBrandWesternDigital, nullptr);
   d->SetAttributes(&table);
   EXPECT_EQ(d->DisplayName(), "MechWdc");
   EXPECT_EQ(table.Count(), 15u);

@@ -2,6 +2,7 @@
 #include "app/cli/CliCommandList.h"
 
 #include "app/cli/CliDecode.h"
+#include "app/cli/CliKnown.h"
 #include "app/cli/CliRegex.h"
 #include "app/cli/CliSmartDump.h"
 
@@ -10,6 +11,7 @@ namespace vexa {
 std::span<const TCliCommandRow> CliCommandList() {
   static const TCliCommandRow kCommands[] = {
       {"regex", "regex PATTERN SUBJECT", RunCliRegex},
+      {"known", "known MODEL [FIRMWARE [WWN]]", RunCliKnown},
       {"smart-dump", kCliSmartDumpUsage, RunCliSmartDump},
       {"decode", "decode MODEL", RunCliDecode},
   };
