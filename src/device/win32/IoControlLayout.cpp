@@ -1,0 +1,260 @@
+// Compile-time proof that the byte layouts the transport and the replay machine use
+// (platform/StorageLayout.h) are the Windows structures: every size, offset and
+// control code is compared with MinGW-w64's own definitions. winioctl.h carries the
+// ntddstor.h and ntdddisk.h definitions under the same include guards, so it stands
+// for all three; ntddscsi.h adds the pass-through and miniport structures.
+#include <windows.h>
+#include <winioctl.h>
+#include <ntddscsi.h>
+
+#include <cstddef>
+
+#include "platform/StorageLayout.h"
+#include "platform/win32/Win32Gaps.h"
+
+namespace vexa::storage {
+
+static_assert(sizeof(void*) == 4, "the layouts are those of 32-bit Windows (pointer-sized fields are 4 bytes)");
+
+// Control codes.
+static_assert(kIoctlScsiPassThrough == IOCTL_SCSI_PASS_THROUGH);
+static_assert(kIoctlScsiMiniport == IOCTL_SCSI_MINIPORT);
+static_assert(kIoctlAtaPassThrough == IOCTL_ATA_PASS_THROUGH);
+static_assert(kSmartGetVersion == SMART_GET_VERSION);
+static_assert(kSmartSendDriveCommand == SMART_SEND_DRIVE_COMMAND);
+static_assert(kSmartRcvDriveData == SMART_RCV_DRIVE_DATA);
+static_assert(kIoctlStorageQueryProperty == IOCTL_STORAGE_QUERY_PROPERTY);
+static_assert(kIoctlStorageGetDeviceNumber == IOCTL_STORAGE_GET_DEVICE_NUMBER);
+static_assert(kIoctlDiskGetDriveGeometry == IOCTL_DISK_GET_DRIVE_GEOMETRY);
+static_assert(kIoctlDiskGetDriveGeometryEx == IOCTL_DISK_GET_DRIVE_GEOMETRY_EX);
+static_assert(kIoctlDiskGetLengthInfo == IOCTL_DISK_GET_LENGTH_INFO);
+static_assert(kIoctlDiskGetPartitionInfo == IOCTL_DISK_GET_PARTITION_INFO);
+static_assert(kIoctlDiskGetPartitionInfoEx == IOCTL_DISK_GET_PARTITION_INFO_EX);
+static_assert(kIoctlDiskGetDriveLayoutEx == IOCTL_DISK_GET_DRIVE_LAYOUT_EX);
+static_assert(kIoctlVolumeGetVolumeDiskExtents == IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS);
+static_assert(kIoctlScsiMiniportIdentify == IOCTL_SCSI_MINIPORT_IDENTIFY);
+
+// ATA_PASS_THROUGH_EX and its flags.
+static_assert(ata::kSize == sizeof(ATA_PASS_THROUGH_EX));
+static_assert(ata::kLength == offsetof(ATA_PASS_THROUGH_EX, Length));
+static_assert(ata::kAtaFlags == offsetof(ATA_PASS_THROUGH_EX, AtaFlags));
+static_assert(ata::kPathId == offsetof(ATA_PASS_THROUGH_EX, PathId));
+static_assert(ata::kTargetId == offsetof(ATA_PASS_THROUGH_EX, TargetId));
+static_assert(ata::kLun == offsetof(ATA_PASS_THROUGH_EX, Lun));
+static_assert(ata::kReservedAsUchar == offsetof(ATA_PASS_THROUGH_EX, ReservedAsUchar));
+static_assert(ata::kDataTransferLength == offsetof(ATA_PASS_THROUGH_EX, DataTransferLength));
+static_assert(ata::kTimeOutValue == offsetof(ATA_PASS_THROUGH_EX, TimeOutValue));
+static_assert(ata::kReservedAsUlong == offsetof(ATA_PASS_THROUGH_EX, ReservedAsUlong));
+static_assert(ata::kDataBufferOffset == offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset));
+static_assert(ata::kPreviousTaskFile == offsetof(ATA_PASS_THROUGH_EX, PreviousTaskFile));
+static_assert(ata::kCurrentTaskFile == offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile));
+static_assert(ata::kFlagDrdyRequired == ATA_FLAGS_DRDY_REQUIRED);
+static_assert(ata::kFlagDataIn == ATA_FLAGS_DATA_IN);
+static_assert(ata::kFlagDataOut == ATA_FLAGS_DATA_OUT);
+static_assert(ata::kFlag48BitCommand == ATA_FLAGS_48BIT_COMMAND);
+
+// IDEREGS: the task-file order of CurrentTaskFile and of the SMART command block.
+static_assert(taskfile::kSize == sizeof(IDEREGS));
+static_assert(taskfile::kFeatures == offsetof(IDEREGS, bFeaturesReg));
+static_assert(taskfile::kSectorCount == offsetof(IDEREGS, bSectorCountReg));
+static_assert(taskfile::kLbaLow == offsetof(IDEREGS, bSectorNumberReg));
+static_assert(taskfile::kLbaMid == offsetof(IDEREGS, bCylLowReg));
+static_assert(taskfile::kLbaHigh == offsetof(IDEREGS, bCylHighReg));
+static_assert(taskfile::kDevice == offsetof(IDEREGS, bDriveHeadReg));
+static_assert(taskfile::kCommand == offsetof(IDEREGS, bCommandReg));
+static_assert(taskfile::kReserved == offsetof(IDEREGS, bReserved));
+
+// SCSI_PASS_THROUGH.
+static_assert(scsi::kSize == sizeof(SCSI_PASS_THROUGH));
+static_assert(scsi::kLength == offsetof(SCSI_PASS_THROUGH, Length));
+static_assert(scsi::kScsiStatus == offsetof(SCSI_PASS_THROUGH, ScsiStatus));
+static_assert(scsi::kPathId == offsetof(SCSI_PASS_THROUGH, PathId));
+static_assert(scsi::kTargetId == offsetof(SCSI_PASS_THROUGH, TargetId));
+static_assert(scsi::kLun == offsetof(SCSI_PASS_THROUGH, Lun));
+static_assert(scsi::kCdbLength == offsetof(SCSI_PASS_THROUGH, CdbLength));
+static_assert(scsi::kSenseInfoLength == offsetof(SCSI_PASS_THROUGH, SenseInfoLength));
+static_assert(scsi::kDataIn == offsetof(SCSI_PASS_THROUGH, DataIn));
+static_assert(scsi::kDataTransferLength == offsetof(SCSI_PASS_THROUGH, DataTransferLength));
+static_assert(scsi::kTimeOutValue == offsetof(SCSI_PASS_THROUGH, TimeOutValue));
+static_assert(scsi::kDataBufferOffset == offsetof(SCSI_PASS_THROUGH, DataBufferOffset));
+static_assert(scsi::kSenseInfoOffset == offsetof(SCSI_PASS_THROUGH, SenseInfoOffset));
+static_assert(scsi::kCdb == offsetof(SCSI_PASS_THROUGH, Cdb));
+static_assert(scsi::kCdbSize == sizeof(SCSI_PASS_THROUGH::Cdb));
+static_assert(scsi::kDataOut == SCSI_IOCTL_DATA_OUT);
+static_assert(scsi::kDataInDirection == SCSI_IOCTL_DATA_IN);
+static_assert(scsi::kDataUnspecified == SCSI_IOCTL_DATA_UNSPECIFIED);
+
+// SENDCMDINPARAMS, SENDCMDOUTPARAMS, DRIVERSTATUS, GETVERSIONINPARAMS.
+static_assert(sendcmdin::kSize == sizeof(SENDCMDINPARAMS));
+static_assert(sendcmdin::kBufferSize == offsetof(SENDCMDINPARAMS, cBufferSize));
+static_assert(sendcmdin::kRegisters == offsetof(SENDCMDINPARAMS, irDriveRegs));
+static_assert(sendcmdin::kDriveNumber == offsetof(SENDCMDINPARAMS, bDriveNumber));
+static_assert(sendcmdin::kReserved == offsetof(SENDCMDINPARAMS, bReserved));
+static_assert(sendcmdin::kDwReserved == offsetof(SENDCMDINPARAMS, dwReserved));
+static_assert(sendcmdin::kBuffer == offsetof(SENDCMDINPARAMS, bBuffer));
+static_assert(sendcmdout::kSize == sizeof(SENDCMDOUTPARAMS));
+static_assert(sendcmdout::kBufferSize == offsetof(SENDCMDOUTPARAMS, cBufferSize));
+static_assert(sendcmdout::kDriverError == offsetof(SENDCMDOUTPARAMS, DriverStatus) + offsetof(DRIVERSTATUS, bDriverError));
+static_assert(sendcmdout::kIdeError == offsetof(SENDCMDOUTPARAMS, DriverStatus) + offsetof(DRIVERSTATUS, bIDEError));
+static_assert(sendcmdout::kBuffer == offsetof(SENDCMDOUTPARAMS, bBuffer));
+static_assert(sendcmdout::kSmartIdeError == SMART_IDE_ERROR);
+static_assert(getversion::kSize == sizeof(GETVERSIONINPARAMS));
+static_assert(getversion::kVersion == offsetof(GETVERSIONINPARAMS, bVersion));
+static_assert(getversion::kRevision == offsetof(GETVERSIONINPARAMS, bRevision));
+static_assert(getversion::kReserved == offsetof(GETVERSIONINPARAMS, bReserved));
+static_assert(getversion::kIdeDeviceMap == offsetof(GETVERSIONINPARAMS, bIDEDeviceMap));
+static_assert(getversion::kCapabilities == offsetof(GETVERSIONINPARAMS, fCapabilities));
+static_assert(getversion::kDwReserved == offsetof(GETVERSIONINPARAMS, dwReserved));
+static_assert(kCapAtaIdentify == CAP_ATA_ID_CMD);
+static_assert(kCapAtapiIdentify == CAP_ATAPI_ID_CMD);
+static_assert(kCapSmartCommands == CAP_SMART_CMD);
+static_assert(atacmd::kIdentifyDevice == ID_CMD);
+static_assert(atacmd::kIdentifyPacketDevice == ATAPI_ID_CMD);
+static_assert(atacmd::kSmart == SMART_CMD);
+static_assert(atacmd::kSmartReadData == READ_ATTRIBUTES);
+static_assert(atacmd::kSmartReadThresholds == READ_THRESHOLDS);
+static_assert(atacmd::kSmartEnableOperations == ENABLE_SMART);
+static_assert(atacmd::kSmartReturnStatus == RETURN_SMART_STATUS);
+static_assert(atacmd::kSmartLbaMid == SMART_CYL_LOW);
+static_assert(atacmd::kSmartLbaHigh == SMART_CYL_HI);
+
+// SRB_IO_CONTROL.
+static_assert(srbio::kSize == sizeof(SRB_IO_CONTROL));
+static_assert(srbio::kHeaderLength == offsetof(SRB_IO_CONTROL, HeaderLength));
+static_assert(srbio::kSignature == offsetof(SRB_IO_CONTROL, Signature));
+static_assert(srbio::kSignatureSize == sizeof(SRB_IO_CONTROL::Signature));
+static_assert(srbio::kTimeout == offsetof(SRB_IO_CONTROL, Timeout));
+static_assert(srbio::kControlCode == offsetof(SRB_IO_CONTROL, ControlCode));
+static_assert(srbio::kReturnCode == offsetof(SRB_IO_CONTROL, ReturnCode));
+static_assert(srbio::kLength == offsetof(SRB_IO_CONTROL, Length));
+
+// Property queries and their descriptors.
+static_assert(propertyquery::kSize == sizeof(STORAGE_PROPERTY_QUERY));
+static_assert(propertyquery::kPropertyId == offsetof(STORAGE_PROPERTY_QUERY, PropertyId));
+static_assert(propertyquery::kQueryType == offsetof(STORAGE_PROPERTY_QUERY, QueryType));
+static_assert(propertyquery::kAdditionalParameters == offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters));
+static_assert(propertyquery::kStorageDeviceProperty == StorageDeviceProperty);
+static_assert(propertyquery::kStorageAdapterProperty == StorageAdapterProperty);
+static_assert(propertyquery::kStorageAccessAlignmentProperty == StorageAccessAlignmentProperty);
+static_assert(propertyquery::kStorageDeviceSeekPenaltyProperty == StorageDeviceSeekPenaltyProperty);
+static_assert(propertyquery::kStorageDeviceTrimProperty == StorageDeviceTrimProperty);
+static_assert(propertyquery::kPropertyStandardQuery == PropertyStandardQuery);
+static_assert(propertyquery::kPropertyExistsQuery == PropertyExistsQuery);
+static_assert(descriptorheader::kSize == sizeof(STORAGE_DESCRIPTOR_HEADER));
+static_assert(descriptorheader::kVersion == offsetof(STORAGE_DESCRIPTOR_HEADER, Version));
+static_assert(descriptorheader::kSizeField == offsetof(STORAGE_DESCRIPTOR_HEADER, Size));
+static_assert(devicedescriptor::kSize == sizeof(STORAGE_DEVICE_DESCRIPTOR));
+static_assert(devicedescriptor::kVersion == offsetof(STORAGE_DEVICE_DESCRIPTOR, Version));
+static_assert(devicedescriptor::kSizeField == offsetof(STORAGE_DEVICE_DESCRIPTOR, Size));
+static_assert(devicedescriptor::kDeviceType == offsetof(STORAGE_DEVICE_DESCRIPTOR, DeviceType));
+static_assert(devicedescriptor::kDeviceTypeModifier == offsetof(STORAGE_DEVICE_DESCRIPTOR, DeviceTypeModifier));
+static_assert(devicedescriptor::kRemovableMedia == offsetof(STORAGE_DEVICE_DESCRIPTOR, RemovableMedia));
+static_assert(devicedescriptor::kCommandQueueing == offsetof(STORAGE_DEVICE_DESCRIPTOR, CommandQueueing));
+static_assert(devicedescriptor::kVendorIdOffset == offsetof(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset));
+static_assert(devicedescriptor::kProductIdOffset == offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset));
+static_assert(devicedescriptor::kProductRevisionOffset == offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductRevisionOffset));
+static_assert(devicedescriptor::kSerialNumberOffset == offsetof(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset));
+static_assert(devicedescriptor::kBusType == offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType));
+static_assert(devicedescriptor::kRawPropertiesLength == offsetof(STORAGE_DEVICE_DESCRIPTOR, RawPropertiesLength));
+static_assert(devicedescriptor::kRawDeviceProperties == offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties));
+static_assert(adapterdescriptor::kSize == sizeof(STORAGE_ADAPTER_DESCRIPTOR));
+static_assert(adapterdescriptor::kMaximumTransferLength == offsetof(STORAGE_ADAPTER_DESCRIPTOR, MaximumTransferLength));
+static_assert(adapterdescriptor::kMaximumPhysicalPages == offsetof(STORAGE_ADAPTER_DESCRIPTOR, MaximumPhysicalPages));
+static_assert(adapterdescriptor::kAlignmentMask == offsetof(STORAGE_ADAPTER_DESCRIPTOR, AlignmentMask));
+static_assert(adapterdescriptor::kAdapterUsesPio == offsetof(STORAGE_ADAPTER_DESCRIPTOR, AdapterUsesPio));
+static_assert(adapterdescriptor::kAdapterScansDown == offsetof(STORAGE_ADAPTER_DESCRIPTOR, AdapterScansDown));
+static_assert(adapterdescriptor::kCommandQueueing == offsetof(STORAGE_ADAPTER_DESCRIPTOR, CommandQueueing));
+static_assert(adapterdescriptor::kAcceleratedTransfer == offsetof(STORAGE_ADAPTER_DESCRIPTOR, AcceleratedTransfer));
+static_assert(adapterdescriptor::kBusType == offsetof(STORAGE_ADAPTER_DESCRIPTOR, BusType));
+static_assert(adapterdescriptor::kBusMajorVersion == offsetof(STORAGE_ADAPTER_DESCRIPTOR, BusMajorVersion));
+static_assert(adapterdescriptor::kBusMinorVersion == offsetof(STORAGE_ADAPTER_DESCRIPTOR, BusMinorVersion));
+static_assert(alignmentdescriptor::kSize == sizeof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR));
+static_assert(alignmentdescriptor::kBytesPerCacheLine == offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesPerCacheLine));
+static_assert(alignmentdescriptor::kBytesOffsetForCacheAlignment ==
+              offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesOffsetForCacheAlignment));
+static_assert(alignmentdescriptor::kBytesPerLogicalSector ==
+              offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesPerLogicalSector));
+static_assert(alignmentdescriptor::kBytesPerPhysicalSector ==
+              offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesPerPhysicalSector));
+static_assert(alignmentdescriptor::kBytesOffsetForSectorAlignment ==
+              offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesOffsetForSectorAlignment));
+static_assert(flagdescriptor::kSize == sizeof(DEVICE_SEEK_PENALTY_DESCRIPTOR));
+static_assert(flagdescriptor::kFlag == offsetof(DEVICE_SEEK_PENALTY_DESCRIPTOR, IncursSeekPenalty));
+static_assert(flagdescriptor::kSize == sizeof(DEVICE_TRIM_DESCRIPTOR));
+static_assert(flagdescriptor::kFlag == offsetof(DEVICE_TRIM_DESCRIPTOR, TrimEnabled));
+
+// Geometry, length, device number.
+static_assert(geometry::kSize == sizeof(DISK_GEOMETRY));
+static_assert(geometry::kCylinders == offsetof(DISK_GEOMETRY, Cylinders));
+static_assert(geometry::kMediaType == offsetof(DISK_GEOMETRY, MediaType));
+static_assert(geometry::kTracksPerCylinder == offsetof(DISK_GEOMETRY, TracksPerCylinder));
+static_assert(geometry::kSectorsPerTrack == offsetof(DISK_GEOMETRY, SectorsPerTrack));
+static_assert(geometry::kBytesPerSector == offsetof(DISK_GEOMETRY, BytesPerSector));
+static_assert(geometry::kExSize == sizeof(DISK_GEOMETRY_EX));
+static_assert(geometry::kExDiskSize == offsetof(DISK_GEOMETRY_EX, DiskSize));
+static_assert(geometry::kExData == offsetof(DISK_GEOMETRY_EX, Data));
+static_assert(geometry::kMediaRemovable == RemovableMedia);
+static_assert(geometry::kMediaFixed == FixedMedia);
+static_assert(diskpartitioninfo::kSize == sizeof(DISK_PARTITION_INFO));
+static_assert(diskpartitioninfo::kSizeOfPartitionInfo == offsetof(DISK_PARTITION_INFO, SizeOfPartitionInfo));
+static_assert(diskpartitioninfo::kPartitionStyle == offsetof(DISK_PARTITION_INFO, PartitionStyle));
+static_assert(diskpartitioninfo::kMbrSignature == offsetof(DISK_PARTITION_INFO, Mbr.Signature));
+static_assert(diskpartitioninfo::kGptDiskId == offsetof(DISK_PARTITION_INFO, Gpt.DiskId));
+static_assert(diskpartitioninfo::kDetectionInfoSize == sizeof(DISK_DETECTION_INFO));
+static_assert(lengthinfo::kSize == sizeof(GET_LENGTH_INFORMATION));
+static_assert(devicenumber::kSize == sizeof(STORAGE_DEVICE_NUMBER));
+static_assert(devicenumber::kDeviceType == offsetof(STORAGE_DEVICE_NUMBER, DeviceType));
+static_assert(devicenumber::kDeviceNumber == offsetof(STORAGE_DEVICE_NUMBER, DeviceNumber));
+static_assert(devicenumber::kPartitionNumber == offsetof(STORAGE_DEVICE_NUMBER, PartitionNumber));
+static_assert(devicetype::kCdRom == FILE_DEVICE_CD_ROM);
+static_assert(devicetype::kController == FILE_DEVICE_CONTROLLER);
+static_assert(devicetype::kDisk == FILE_DEVICE_DISK);
+static_assert(devicetype::kUnknown == FILE_DEVICE_UNKNOWN);
+
+// Partitions, layouts, extents.
+static_assert(partitioninfo::kSize == sizeof(PARTITION_INFORMATION));
+static_assert(partitioninfo::kStartingOffset == offsetof(PARTITION_INFORMATION, StartingOffset));
+static_assert(partitioninfo::kPartitionLength == offsetof(PARTITION_INFORMATION, PartitionLength));
+static_assert(partitioninfo::kHiddenSectors == offsetof(PARTITION_INFORMATION, HiddenSectors));
+static_assert(partitioninfo::kPartitionNumber == offsetof(PARTITION_INFORMATION, PartitionNumber));
+static_assert(partitioninfo::kPartitionType == offsetof(PARTITION_INFORMATION, PartitionType));
+static_assert(partitioninfo::kBootIndicator == offsetof(PARTITION_INFORMATION, BootIndicator));
+static_assert(partitioninfo::kRecognizedPartition == offsetof(PARTITION_INFORMATION, RecognizedPartition));
+static_assert(partitioninfo::kRewritePartition == offsetof(PARTITION_INFORMATION, RewritePartition));
+static_assert(partitioninfoex::kSize == sizeof(PARTITION_INFORMATION_EX));
+static_assert(partitioninfoex::kPartitionStyle == offsetof(PARTITION_INFORMATION_EX, PartitionStyle));
+static_assert(partitioninfoex::kStartingOffset == offsetof(PARTITION_INFORMATION_EX, StartingOffset));
+static_assert(partitioninfoex::kPartitionLength == offsetof(PARTITION_INFORMATION_EX, PartitionLength));
+static_assert(partitioninfoex::kPartitionNumber == offsetof(PARTITION_INFORMATION_EX, PartitionNumber));
+static_assert(partitioninfoex::kRewritePartition == offsetof(PARTITION_INFORMATION_EX, RewritePartition));
+static_assert(partitioninfoex::kUnion == offsetof(PARTITION_INFORMATION_EX, Mbr));
+static_assert(partitioninfoex::kMbrPartitionType == offsetof(PARTITION_INFORMATION_EX, Mbr.PartitionType));
+static_assert(partitioninfoex::kMbrBootIndicator == offsetof(PARTITION_INFORMATION_EX, Mbr.BootIndicator));
+static_assert(partitioninfoex::kMbrRecognizedPartition == offsetof(PARTITION_INFORMATION_EX, Mbr.RecognizedPartition));
+static_assert(partitioninfoex::kMbrHiddenSectors == offsetof(PARTITION_INFORMATION_EX, Mbr.HiddenSectors));
+static_assert(partitioninfoex::kGptPartitionType == offsetof(PARTITION_INFORMATION_EX, Gpt.PartitionType));
+static_assert(partitioninfoex::kGptPartitionId == offsetof(PARTITION_INFORMATION_EX, Gpt.PartitionId));
+static_assert(partitioninfoex::kGptAttributes == offsetof(PARTITION_INFORMATION_EX, Gpt.Attributes));
+static_assert(partitioninfoex::kGptName == offsetof(PARTITION_INFORMATION_EX, Gpt.Name));
+static_assert(partitioninfoex::kGptNameChars == sizeof(PARTITION_INFORMATION_GPT::Name) / sizeof(WCHAR));
+static_assert(layout::kPartitionStyle == offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionStyle));
+static_assert(layout::kPartitionCount == offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionCount));
+static_assert(layout::kMbrSignature == offsetof(DRIVE_LAYOUT_INFORMATION_EX, Mbr.Signature));
+static_assert(layout::kGptDiskId == offsetof(DRIVE_LAYOUT_INFORMATION_EX, Gpt.DiskId));
+static_assert(layout::kGptStartingUsableOffset == offsetof(DRIVE_LAYOUT_INFORMATION_EX, Gpt.StartingUsableOffset));
+static_assert(layout::kGptUsableLength == offsetof(DRIVE_LAYOUT_INFORMATION_EX, Gpt.UsableLength));
+static_assert(layout::kGptMaxPartitionCount == offsetof(DRIVE_LAYOUT_INFORMATION_EX, Gpt.MaxPartitionCount));
+static_assert(layout::kPartitionEntry == offsetof(DRIVE_LAYOUT_INFORMATION_EX, PartitionEntry));
+static_assert(layout::kHeaderSize + partitioninfoex::kSize == sizeof(DRIVE_LAYOUT_INFORMATION_EX));
+static_assert(layout::kStyleMbr == PARTITION_STYLE_MBR);
+static_assert(layout::kStyleGpt == PARTITION_STYLE_GPT);
+static_assert(layout::kStyleRaw == PARTITION_STYLE_RAW);
+static_assert(extents::kSize == sizeof(VOLUME_DISK_EXTENTS));
+static_assert(extents::kNumberOfDiskExtents == offsetof(VOLUME_DISK_EXTENTS, NumberOfDiskExtents));
+static_assert(extents::kExtents == offsetof(VOLUME_DISK_EXTENTS, Extents));
+static_assert(extents::kExtentSize == sizeof(DISK_EXTENT));
+static_assert(extents::kDiskNumber == offsetof(DISK_EXTENT, DiskNumber));
+static_assert(extents::kStartingOffset == offsetof(DISK_EXTENT, StartingOffset));
+static_assert(extents::kExtentLength == offsetof(DISK_EXTENT, ExtentLength));
+
+}  // namespace vexa::storage

@@ -1,0 +1,1041 @@
+// The replay machine. Each control request is decoded from its bytes as the Windows
+// drivers would (header lengths, data offsets inside the system buffer, the ATA
+// registers inside SAT command blocks and SMART blocks, the miniport signature), then
+// checked against the catalogue of read requests, then against the device's routes,
+// and answered from the recorded data. Inputs are copied before outputs are written,
+// because callers pass one buffer as both.
+#include "platform/ReplayMachine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "platform/StorageLayout.h"
+#include "support/Bytes.h"
+#include "support/Format.h"
+#include "support/Text.h"
+
+namespace vexa {
+
+namespace st = storage;
+
+namespace {
+
+using TKind = TRouteAnswer::TKind;
+
+constexpr std::size_t kBlockSize = 512;
+constexpr std::size_t kMaxSlots = kMaxWaitSlots;
+constexpr std::int64_t kForever = INT64_MAX;
+
+TIoResult Ok(std::size_t bytes) { return {true, static_cast<std::uint32_t>(bytes), 0}; }
+TIoResult Error(std::uint32_t code) { return {false, 0, code}; }
+
+// Copies a reply into the caller's output as far as it reaches; answers the count.
+std::size_t PutReply(std::span<std::uint8_t> output, std::span<const std::uint8_t> reply) {
+  const std::size_t count = std::min(output.size(), reply.size());
+  std::memcpy(output.data(), reply.data(), count);
+  return count;
+}
+
+std::uint32_t CapTo32(std::uint64_t value) {
+  return value > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const auto yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+TCalendarTime CivilFromSeconds(std::int64_t seconds, std::uint16_t milliseconds) {
+  std::int64_t days = seconds / 86400;
+  std::int64_t rest = seconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const auto doe = static_cast<unsigned>(days - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  const unsigned day = doy - (153 * mp + 2) / 5 + 1;
+  const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t year = static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2);
+  TCalendarTime time;
+  time.year = static_cast<std::uint16_t>(year);
+  time.month = static_cast<std::uint16_t>(month);
+  time.day = static_cast<std::uint16_t>(day);
+  time.hour = static_cast<std::uint16_t>(rest / 3600);
+  time.minute = static_cast<std::uint16_t>(rest / 60 % 60);
+  time.second = static_cast<std::uint16_t>(rest % 60);
+  time.milliseconds = milliseconds;
+  return time;
+}
+
+bool ValidCalendarTime(const TCalendarTime& t) {
+  static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (t.year < 1601 || t.year > 30827 || t.month < 1 || t.month > 12 || t.day < 1) return false;
+  const bool leap = (t.year % 4 == 0 && t.year % 100 != 0) || t.year % 400 == 0;
+  const unsigned days = kDays[t.month - 1] + (t.month == 2 && leap ? 1 : 0);
+  return t.day <= days && t.hour < 24 && t.minute < 60 && t.second < 60 && t.milliseconds < 1000;
+}
+
+std::int64_t SecondsOf(const TCalendarTime& t) {
+  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+// True when a pre-failure attribute's value has fallen to its non-zero threshold, the
+// condition SMART RETURN STATUS reports.
+bool ThresholdExceeded(const TBlock512& data, const std::optional<TBlock512>& thresholds) {
+  if (!thresholds) return false;
+  for (std::size_t i = 0; i < 30; ++i) {
+    const std::size_t at = 2 + i * 12;
+    const std::uint8_t id = data[at];
+    if (id == 0 || (GetU16(data, at + 1) & 1) == 0) continue;
+    for (std::size_t j = 0; j < 30; ++j) {
+      const std::size_t tat = 2 + j * 12;
+      const std::uint8_t threshold = (*thresholds)[tat + 1];
+      if ((*thresholds)[tat] == id && threshold != 0 && data[at + 3] <= threshold) return true;
+    }
+  }
+  return false;
+}
+
+// The volume letter of "C:", "C:\" or "c:\"; 0 for anything else.
+char LetterOf(std::string_view text) {
+  if (text.size() < 2 || text.size() > 3 || text[1] != ':') return 0;
+  if (text.size() == 3 && text[2] != '\\') return 0;
+  const char letter = static_cast<char>(text[0] & ~0x20);
+  return letter >= 'A' && letter <= 'Z' ? letter : 0;
+}
+
+void WritePartitionEx(std::span<std::uint8_t> entry, TPartitionStyle style, const TMachinePartition& p) {
+  namespace pe = st::partitioninfoex;
+  PutU32(entry, pe::kPartitionStyle, static_cast<std::uint32_t>(style));
+  PutU64(entry, pe::kStartingOffset, p.start);
+  PutU64(entry, pe::kPartitionLength, p.length);
+  PutU32(entry, pe::kPartitionNumber, p.number);
+  if (style == TPartitionStyle::Mbr) {
+    PutU8(entry, pe::kMbrPartitionType, p.type);
+    PutU8(entry, pe::kMbrBootIndicator, p.boot ? 1 : 0);
+    PutU8(entry, pe::kMbrRecognizedPartition, p.recognized && p.number != 0 ? 1 : 0);
+    PutU32(entry, pe::kMbrHiddenSectors, p.hiddenSectors);
+  } else if (style == TPartitionStyle::Gpt) {
+    std::copy(p.typeGuid.begin(), p.typeGuid.end(), entry.begin() + pe::kGptPartitionType);
+    std::copy(p.id.begin(), p.id.end(), entry.begin() + pe::kGptPartitionId);
+    PutU64(entry, pe::kGptAttributes, p.attributes);
+    const std::u16string name = Utf8ToUtf16(p.name);
+    for (std::size_t i = 0; i < name.size() && i < pe::kGptNameChars; ++i)
+      PutU16(entry, pe::kGptName + i * 2, static_cast<std::uint16_t>(name[i]));
+  }
+}
+
+}  // namespace
+
+ReplayMachine::ReplayMachine(TMachineFile machineFile)
+    : file(std::move(machineFile)), random(file.os.randomSeed) {}
+
+std::unique_ptr<ReplayMachine> ReplayMachine::FromFile(std::string_view path) {
+  return std::make_unique<ReplayMachine>(ReadMachineFile(path));
+}
+
+std::uint32_t ReplayMachine::RequestCount(std::uint32_t code) const {
+  const auto found = requestCounts.find(code);
+  return found == requestCounts.end() ? 0 : found->second;
+}
+
+ReplayMachine::TOpenHandle* ReplayMachine::Find(THandle handle) {
+  const auto found = handles.find(static_cast<std::uintptr_t>(handle));
+  return found == handles.end() ? nullptr : &found->second;
+}
+
+const TMachineDevice* ReplayMachine::DeviceOf(const TOpenHandle& open) const {
+  if (open.device) return open.device;
+  if (!open.volume) return nullptr;
+  const bool optical = open.volume->deviceType == st::devicetype::kCdRom;
+  for (const TMachineDevice& device : file.devices) {
+    if (device.number == open.volume->disk && (device.kind == TMachineDeviceKind::CdRom) == optical &&
+        device.kind != TMachineDeviceKind::ScsiPort) {
+      return &device;
+    }
+  }
+  return nullptr;
+}
+
+const TMachineVolume* ReplayMachine::FindVolume(std::string_view rootOrName) const {
+  const char letter = LetterOf(rootOrName);
+  for (const TMachineVolume& volume : file.volumes) {
+    if (letter != 0 && volume.letter == letter) return &volume;
+  }
+  return nullptr;
+}
+
+const TMachinePartition* ReplayMachine::VolumePartition(const TMachineVolume& volume) const {
+  TOpenHandle open;
+  open.volume = &volume;
+  const TMachineDevice* disk = DeviceOf(open);
+  if (!disk) return nullptr;
+  for (const TMachinePartition& partition : disk->layout.partitions) {
+    if (partition.number == volume.partition) return &partition;
+  }
+  return nullptr;
+}
+
+TIoResult ReplayMachine::Refuse(std::uint32_t code, const std::string& why) {
+  refused.push_back(Format("0x%x: %s", code, why));
+  return Error(kErrorInvalidFunction);
+}
+
+// --- Files and devices ---
+
+THandle ReplayMachine::Open(std::string_view path, const TOpenMode& mode) {
+  TOpenHandle open;
+  open.mode = mode;
+  for (const TMachineDevice& device : file.devices) {
+    if (SameTextAscii(device.path, path)) open.device = &device;
+  }
+  if (!open.device && path.size() > 4 && path.substr(0, 4) == "\\\\.\\") {
+    const std::string_view name = path.substr(4);
+    if (name.size() == 2) open.volume = FindVolume(name);
+  }
+  if (!open.device && !open.volume) return kInvalidHandle;
+  const std::uintptr_t id = nextHandle;
+  nextHandle += 4;
+  handles[id] = open;
+  return static_cast<THandle>(id);
+}
+
+void ReplayMachine::Close(THandle handle) {
+  if (handles.erase(static_cast<std::uintptr_t>(handle)) == 0) return;
+  // Closing cancels whatever is still in flight on the handle.
+  for (auto& [id, slot] : slots) {
+    if (slot.handle == handle) slot.active = false;
+  }
+}
+
+TIoResult ReplayMachine::Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
+                                 std::span<std::uint8_t> output) {
+  ++requestCounts[code];
+  TOpenHandle* open = Find(handle);
+  if (!open) return Error(kErrorInvalidHandle);
+  if (open->mode.overlapped) return Error(kErrorInvalidParameter);
+  const std::vector<std::uint8_t> in(input.begin(), input.end());
+  return open->device ? DeviceControl(*open, code, in, output) : VolumeControl(*open, code, in, output);
+}
+
+TIoResult ReplayMachine::DeviceControl(TOpenHandle& open, std::uint32_t code, std::span<const std::uint8_t> in,
+                                       std::span<std::uint8_t> out) {
+  const TMachineDevice& device = *open.device;
+  const auto failure = [&](TMachineRoute route) -> std::optional<TIoResult> {
+    const TRouteAnswer& answer = device.Route(route);
+    if (answer.kind == TKind::Fails) return Error(answer.value);
+    return std::nullopt;
+  };
+  const bool noMedia = device.kind == TMachineDeviceKind::CdRom && device.size == 0;
+  switch (code) {
+    case st::kIoctlAtaPassThrough:
+      return AtaPassThrough(device, in, out);
+    case st::kIoctlScsiPassThrough:
+      return ScsiPassThrough(device, in, out);
+    case st::kIoctlScsiMiniport:
+      return Miniport(device, in, out);
+    case st::kSmartGetVersion:
+    case st::kSmartSendDriveCommand:
+    case st::kSmartRcvDriveData:
+      return SmartRequest(device, code, in, out);
+    case st::kIoctlStorageQueryProperty:
+      if (auto f = failure(TMachineRoute::Property)) return *f;
+      return QueryProperty(device, in, out);
+    case st::kIoctlStorageGetDeviceNumber: {
+      if (auto f = failure(TMachineRoute::Number)) return *f;
+      if (out.size() < st::devicenumber::kSize) return Error(kErrorInsufficientBuffer);
+      std::array<std::uint8_t, st::devicenumber::kSize> reply{};
+      const std::uint32_t type = device.kind == TMachineDeviceKind::CdRom      ? st::devicetype::kCdRom
+                                 : device.kind == TMachineDeviceKind::ScsiPort ? st::devicetype::kController
+                                                                               : st::devicetype::kDisk;
+      PutU32(reply, st::devicenumber::kDeviceType, type);
+      PutU32(reply, st::devicenumber::kDeviceNumber, device.number);
+      PutU32(reply, st::devicenumber::kPartitionNumber, 0);
+      return Ok(PutReply(out, reply));
+    }
+    case st::kIoctlDiskGetDriveGeometry:
+    case st::kIoctlDiskGetDriveGeometryEx:
+      if (auto f = failure(TMachineRoute::Geometry)) return *f;
+      return Geometry(device, code == st::kIoctlDiskGetDriveGeometryEx, out);
+    case st::kIoctlDiskGetLengthInfo: {
+      if (auto f = failure(TMachineRoute::Length)) return *f;
+      if (noMedia) return Error(kErrorNotReady);
+      if (out.size() < st::lengthinfo::kSize) return Error(kErrorInsufficientBuffer);
+      std::array<std::uint8_t, st::lengthinfo::kSize> reply{};
+      PutU64(reply, 0, device.size);
+      return Ok(PutReply(out, reply));
+    }
+    case st::kIoctlDiskGetPartitionInfo:
+    case st::kIoctlDiskGetPartitionInfoEx:
+      if (auto f = failure(TMachineRoute::Partition)) return *f;
+      return PartitionInfo(device, nullptr, code == st::kIoctlDiskGetPartitionInfoEx, out);
+    case st::kIoctlDiskGetDriveLayoutEx:
+      if (auto f = failure(TMachineRoute::Layout)) return *f;
+      return DriveLayout(device, out);
+    case st::kIoctlVolumeGetVolumeDiskExtents:
+      // A disk is not a volume: its driver does not know the request.
+      return Error(kErrorInvalidFunction);
+    default:
+      return Refuse(code, "unknown control code");
+  }
+}
+
+TIoResult ReplayMachine::VolumeControl(TOpenHandle& open, std::uint32_t code, std::span<const std::uint8_t> in,
+                                       std::span<std::uint8_t> out) {
+  const TMachineVolume& volume = *open.volume;
+  const TMachineDevice* disk = DeviceOf(open);
+  const TMachinePartition* partition = VolumePartition(volume);
+  switch (code) {
+    case st::kIoctlStorageGetDeviceNumber: {
+      if (out.size() < st::devicenumber::kSize) return Error(kErrorInsufficientBuffer);
+      std::array<std::uint8_t, st::devicenumber::kSize> reply{};
+      PutU32(reply, st::devicenumber::kDeviceType, volume.deviceType);
+      PutU32(reply, st::devicenumber::kDeviceNumber, volume.disk);
+      PutU32(reply, st::devicenumber::kPartitionNumber, volume.partition);
+      return Ok(PutReply(out, reply));
+    }
+    case st::kIoctlVolumeGetVolumeDiskExtents: {
+      if (volume.noMedia) return Error(kErrorNotReady);
+      if (!partition) return Error(kErrorInvalidFunction);
+      if (out.size() < st::extents::kSize) return Error(kErrorInsufficientBuffer);
+      std::array<std::uint8_t, st::extents::kSize> reply{};
+      PutU32(reply, st::extents::kNumberOfDiskExtents, 1);
+      PutU32(reply, st::extents::kExtents + st::extents::kDiskNumber, volume.disk);
+      PutU64(reply, st::extents::kExtents + st::extents::kStartingOffset, partition->start);
+      PutU64(reply, st::extents::kExtents + st::extents::kExtentLength, partition->length);
+      return Ok(PutReply(out, reply));
+    }
+    case st::kIoctlDiskGetLengthInfo: {
+      if (volume.noMedia) return Error(kErrorNotReady);
+      if (out.size() < st::lengthinfo::kSize) return Error(kErrorInsufficientBuffer);
+      std::array<std::uint8_t, st::lengthinfo::kSize> reply{};
+      PutU64(reply, 0, partition ? partition->length : volume.size);
+      return Ok(PutReply(out, reply));
+    }
+    case st::kIoctlDiskGetPartitionInfo:
+    case st::kIoctlDiskGetPartitionInfoEx:
+      if (volume.noMedia) return Error(kErrorNotReady);
+      if (!disk || !partition) return Error(kErrorInvalidFunction);
+      return PartitionInfo(*disk, partition, code == st::kIoctlDiskGetPartitionInfoEx, out);
+    case st::kIoctlDiskGetDriveLayoutEx:
+      return Error(kErrorInvalidFunction);
+    case st::kIoctlAtaPassThrough:
+    case st::kIoctlScsiPassThrough:
+    case st::kIoctlScsiMiniport:
+    case st::kSmartGetVersion:
+    case st::kSmartSendDriveCommand:
+    case st::kSmartRcvDriveData:
+    case st::kIoctlStorageQueryProperty:
+    case st::kIoctlDiskGetDriveGeometry:
+    case st::kIoctlDiskGetDriveGeometryEx: {
+      // The volume passes drive requests down to the disk it lies on.
+      if (!disk) return Error(kErrorInvalidFunction);
+      TOpenHandle diskHandle = open;
+      diskHandle.device = disk;
+      diskHandle.volume = nullptr;
+      return DeviceControl(diskHandle, code, in, out);
+    }
+    default:
+      return Refuse(code, "unknown control code");
+  }
+}
+
+bool ReplayMachine::RunAtaCommand(const TMachineDevice& device, const std::array<std::uint8_t, 8>& registers,
+                                  TAtaOutcome& outcome, std::string& why) const {
+  namespace tf = st::taskfile;
+  namespace ac = st::atacmd;
+  const std::uint8_t command = registers[tf::kCommand];
+  const std::uint8_t features = registers[tf::kFeatures];
+  outcome = {};
+  outcome.registers = registers;
+  outcome.registers[tf::kError] = 0;
+  outcome.registers[tf::kStatus] = ac::kStatusReady;
+  const auto abort = [&] {
+    outcome.aborted = true;
+    outcome.data.clear();
+    outcome.registers[tf::kError] = ac::kErrorAbort;
+    outcome.registers[tf::kStatus] = ac::kStatusError;
+    return true;
+  };
+  const auto block = [&](const std::optional<TBlock512>& data) {
+    if (!data) return abort();
+    outcome.data.assign(data->begin(), data->end());
+    return true;
+  };
+  const bool optical = device.kind == TMachineDeviceKind::CdRom;
+  switch (command) {
+    case ac::kIdentifyDevice:
+      // A packet device aborts IDENTIFY DEVICE (it answers with its signature instead).
+      return optical ? abort() : block(device.identify);
+    case ac::kIdentifyPacketDevice:
+      return optical ? block(device.identify) : abort();
+    case ac::kSmart:
+      break;
+    default:
+      why = Format("ATA command 0x%.2x is not a read the program sends", command);
+      return false;
+  }
+  if (features != ac::kSmartReadData && features != ac::kSmartReadThresholds &&
+      features != ac::kSmartEnableOperations && features != ac::kSmartReturnStatus) {
+    why = Format("SMART sub-command 0x%.2x is not a read the program sends", features);
+    return false;
+  }
+  // Without the signature in the LBA registers a drive rejects every SMART command.
+  if (registers[tf::kLbaMid] != ac::kSmartLbaMid || registers[tf::kLbaHigh] != ac::kSmartLbaHigh || optical ||
+      !device.smartData) {
+    return abort();
+  }
+  switch (features) {
+    case ac::kSmartReadData:
+      return block(device.smartData);
+    case ac::kSmartReadThresholds:
+      return block(device.smartThresholds);
+    case ac::kSmartReturnStatus:
+      if (ThresholdExceeded(*device.smartData, device.smartThresholds)) {
+        outcome.registers[tf::kLbaMid] = ac::kSmartFailingLbaMid;
+        outcome.registers[tf::kLbaHigh] = ac::kSmartFailingLbaHigh;
+      }
+      return true;
+    default:
+      return true;
+  }
+}
+
+TIoResult ReplayMachine::AtaPassThrough(const TMachineDevice& device, std::span<const std::uint8_t> in,
+                                        std::span<std::uint8_t> out) {
+  namespace a = st::ata;
+  if (in.size() < a::kSize || GetU16(in, a::kLength) != a::kSize) return Error(kErrorInvalidParameter);
+  const std::uint16_t flags = GetU16(in, a::kAtaFlags);
+  const std::uint32_t dataLength = GetU32(in, a::kDataTransferLength);
+  const std::uint32_t dataOffset = GetU32(in, a::kDataBufferOffset);
+  std::array<std::uint8_t, 8> registers{};
+  std::copy_n(in.begin() + a::kCurrentTaskFile, registers.size(), registers.begin());
+  if (flags & a::kFlagDataOut) return Refuse(st::kIoctlAtaPassThrough, "ATA pass-through with data out");
+  TAtaOutcome outcome;
+  std::string why;
+  if (!RunAtaCommand(device, registers, outcome, why)) return Refuse(st::kIoctlAtaPassThrough, why);
+  const TRouteAnswer& answer = device.Route(TMachineRoute::Ata);
+  if (answer.kind != TKind::Answers) return Error(answer.value);
+  // Buffered: the data area must lie inside the system buffer, max(input, output).
+  const std::size_t systemBuffer = std::max(in.size(), out.size());
+  if (out.size() < a::kSize) return Error(kErrorInvalidParameter);
+  if (dataLength > 0 && (dataOffset < a::kSize || dataOffset > systemBuffer || dataLength > systemBuffer - dataOffset)) {
+    return Error(kErrorInvalidParameter);
+  }
+  const std::size_t transferred =
+      (flags & a::kFlagDataIn) ? std::min<std::size_t>(outcome.data.size(), dataLength) : 0;
+  std::vector<std::uint8_t> reply(in.begin(), in.begin() + a::kSize);
+  PutU32(reply, a::kDataTransferLength, static_cast<std::uint32_t>(transferred));
+  std::copy(outcome.registers.begin(), outcome.registers.end(), reply.begin() + a::kCurrentTaskFile);
+  if (transferred > 0) {
+    reply.resize(dataOffset + transferred, 0);
+    std::copy_n(outcome.data.begin(), transferred, reply.begin() + dataOffset);
+    // What lies between the header and the data area is the caller's own input.
+    for (std::size_t i = a::kSize; i < dataOffset && i < in.size(); ++i) reply[i] = in[i];
+  }
+  return Ok(PutReply(out, reply));
+}
+
+TIoResult ReplayMachine::ScsiPassThrough(const TMachineDevice& device, std::span<const std::uint8_t> in,
+                                         std::span<std::uint8_t> out) {
+  namespace s = st::scsi;
+  if (in.size() < s::kSize || GetU16(in, s::kLength) != s::kSize) return Error(kErrorInvalidParameter);
+  const std::uint8_t cdbLength = in[s::kCdbLength];
+  if (cdbLength == 0 || cdbLength > s::kCdbSize) return Error(kErrorInvalidParameter);
+  const std::span<const std::uint8_t> cdb = in.subspan(s::kCdb, s::kCdbSize);
+  const std::uint8_t operation = cdb[0];
+  if (operation != st::sat::kAtaPassThrough12 && operation != st::sat::kAtaPassThrough16) {
+    return Refuse(st::kIoctlScsiPassThrough, Format("SCSI command 0x%.2x is not ATA PASS-THROUGH", operation));
+  }
+  const bool sixteen = operation == st::sat::kAtaPassThrough16;
+  if (cdbLength < (sixteen ? 16 : 12)) return Error(kErrorInvalidParameter);
+  const unsigned protocol = (cdb[1] >> 1) & 0x0F;
+  const bool fromDevice = (cdb[2] >> 3) & 1;
+  const std::uint32_t dataLength = GetU32(in, s::kDataTransferLength);
+  if (protocol != st::sat::kProtocolNonData && protocol != st::sat::kProtocolPioDataIn) {
+    return Refuse(st::kIoctlScsiPassThrough, Format("ATA PASS-THROUGH protocol %u is not PIO Data-In or non-data", protocol));
+  }
+  if (protocol == st::sat::kProtocolPioDataIn && !fromDevice) {
+    return Refuse(st::kIoctlScsiPassThrough, "ATA PASS-THROUGH transfers to the device");
+  }
+  if (in[s::kDataIn] == s::kDataOut && dataLength > 0) {
+    return Refuse(st::kIoctlScsiPassThrough, "SCSI pass-through with data out");
+  }
+  namespace tf = st::taskfile;
+  std::array<std::uint8_t, 8> registers{};
+  if (sixteen) {
+    registers[tf::kFeatures] = cdb[4];
+    registers[tf::kSectorCount] = cdb[6];
+    registers[tf::kLbaLow] = cdb[8];
+    registers[tf::kLbaMid] = cdb[10];
+    registers[tf::kLbaHigh] = cdb[12];
+    registers[tf::kDevice] = cdb[13];
+    registers[tf::kCommand] = cdb[14];
+  } else {
+    std::copy_n(cdb.begin() + 3, 7, registers.begin());
+  }
+  TAtaOutcome outcome;
+  std::string why;
+  if (!RunAtaCommand(device, registers, outcome, why)) return Refuse(st::kIoctlScsiPassThrough, why);
+  const TRouteAnswer& answer = device.Route(TMachineRoute::Sat);
+  if (answer.kind == TKind::Fails) return Error(answer.value);
+  const std::uint32_t dataOffset = GetU32(in, s::kDataBufferOffset);
+  const std::size_t systemBuffer = std::max(in.size(), out.size());
+  if (out.size() < s::kSize) return Error(kErrorInvalidParameter);
+  if (dataLength > 0 && (dataOffset < s::kSize || dataOffset > systemBuffer || dataLength > systemBuffer - dataOffset)) {
+    return Error(kErrorInvalidParameter);
+  }
+  std::vector<std::uint8_t> reply(in.begin(), in.begin() + s::kSize);
+  std::size_t transferred = 0;
+  if (answer.kind == TKind::ScsiStatus) {
+    reply[s::kScsiStatus] = static_cast<std::uint8_t>(answer.value);
+  } else if (outcome.aborted) {
+    reply[s::kScsiStatus] = s::kStatusCheckCondition;
+  } else {
+    reply[s::kScsiStatus] = s::kStatusGood;
+    if (protocol == st::sat::kProtocolPioDataIn) transferred = std::min<std::size_t>(outcome.data.size(), dataLength);
+  }
+  PutU32(reply, s::kDataTransferLength, static_cast<std::uint32_t>(transferred));
+  if (transferred > 0) {
+    reply.resize(dataOffset + transferred, 0);
+    for (std::size_t i = s::kSize; i < dataOffset && i < in.size(); ++i) reply[i] = in[i];
+    std::copy_n(outcome.data.begin(), transferred, reply.begin() + dataOffset);
+  }
+  return Ok(PutReply(out, reply));
+}
+
+TIoResult ReplayMachine::SmartRequest(const TMachineDevice& device, std::uint32_t code,
+                                      std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
+  const TRouteAnswer& answer = device.Route(TMachineRoute::Smart);
+  if (code == st::kSmartGetVersion) {
+    if (answer.kind != TKind::Answers) return Error(answer.value);
+    if (out.size() < st::getversion::kSize) return Error(kErrorInsufficientBuffer);
+    std::array<std::uint8_t, st::getversion::kSize> reply{};
+    reply[st::getversion::kVersion] = device.smartVersion.version;
+    reply[st::getversion::kRevision] = device.smartVersion.revision;
+    reply[st::getversion::kIdeDeviceMap] = device.smartVersion.deviceMap;
+    PutU32(reply, st::getversion::kCapabilities, device.smartVersion.capabilities);
+    return Ok(PutReply(out, reply));
+  }
+  // The driver needs the command block up to its data byte.
+  if (in.size() < st::sendcmdin::kSize - 1) return Error(kErrorInvalidParameter);
+  std::array<std::uint8_t, 8> registers{};
+  std::copy_n(in.begin() + st::sendcmdin::kRegisters, registers.size(), registers.begin());
+  TAtaOutcome outcome;
+  std::string why;
+  if (!RunAtaCommand(device, registers, outcome, why)) return Refuse(code, why);
+  if (answer.kind != TKind::Answers) return Error(answer.value);
+  const std::uint8_t command = registers[st::taskfile::kCommand];
+  const std::uint8_t features = registers[st::taskfile::kFeatures];
+  const bool returnsData = command == st::atacmd::kIdentifyDevice || command == st::atacmd::kIdentifyPacketDevice ||
+                           features == st::atacmd::kSmartReadData || features == st::atacmd::kSmartReadThresholds;
+  // Data-returning commands travel as SMART_RCV_DRIVE_DATA, the others as SEND.
+  if (returnsData != (code == st::kSmartRcvDriveData)) return Error(kErrorInvalidParameter);
+  const bool returnsRegisters = !returnsData && features == st::atacmd::kSmartReturnStatus;
+  const std::size_t dataSize = returnsData ? kBlockSize : returnsRegisters ? st::taskfile::kSize : 0;
+  if (out.size() < st::sendcmdout::kBuffer + dataSize) return Error(kErrorInsufficientBuffer);
+  std::vector<std::uint8_t> reply(st::sendcmdout::kBuffer, 0);
+  if (outcome.aborted) {
+    reply[st::sendcmdout::kDriverError] = st::sendcmdout::kSmartIdeError;
+    reply[st::sendcmdout::kIdeError] = st::atacmd::kErrorAbort;
+  } else {
+    PutU32(reply, st::sendcmdout::kBufferSize, static_cast<std::uint32_t>(dataSize));
+    if (returnsData) reply.insert(reply.end(), outcome.data.begin(), outcome.data.end());
+    if (returnsRegisters) reply.insert(reply.end(), outcome.registers.begin(), outcome.registers.end());
+  }
+  return Ok(PutReply(out, reply));
+}
+
+TIoResult ReplayMachine::Miniport(const TMachineDevice& device, std::span<const std::uint8_t> in,
+                                  std::span<std::uint8_t> out) {
+  namespace sr = st::srbio;
+  constexpr std::size_t kBlock = sr::kSize;
+  if (in.size() < kBlock + st::sendcmdin::kSize - 1) return Error(kErrorInvalidParameter);
+  if (GetU32(in, sr::kHeaderLength) != sr::kSize) {
+    return Refuse(st::kIoctlScsiMiniport, Format("miniport header length %u", GetU32(in, sr::kHeaderLength)));
+  }
+  if (std::memcmp(in.data() + sr::kSignature, "SCSIDISK", sr::kSignatureSize) != 0) {
+    return Refuse(st::kIoctlScsiMiniport, "miniport signature is not SCSIDISK");
+  }
+  const std::uint32_t controlCode = GetU32(in, sr::kControlCode);
+  if (controlCode != st::kIoctlScsiMiniportIdentify) {
+    return Refuse(st::kIoctlScsiMiniport, Format("miniport control code 0x%x is not IDENTIFY", controlCode));
+  }
+  std::array<std::uint8_t, 8> registers{};
+  std::copy_n(in.begin() + kBlock + st::sendcmdin::kRegisters, registers.size(), registers.begin());
+  if (registers[st::taskfile::kCommand] != st::atacmd::kIdentifyDevice) {
+    return Refuse(st::kIoctlScsiMiniport, Format("miniport IDENTIFY carries command 0x%.2x",
+                                                 registers[st::taskfile::kCommand]));
+  }
+  TAtaOutcome outcome;
+  std::string why;
+  if (!RunAtaCommand(device, registers, outcome, why)) return Refuse(st::kIoctlScsiMiniport, why);
+  const TRouteAnswer& answer = device.Route(TMachineRoute::Miniport);
+  if (answer.kind != TKind::Answers) return Error(answer.value);
+  const std::size_t replySize = kBlock + st::sendcmdout::kBuffer + kBlockSize;
+  if (GetU32(in, sr::kLength) < st::sendcmdout::kBuffer + kBlockSize) return Error(kErrorInvalidParameter);
+  if (out.size() < replySize) return Error(kErrorInsufficientBuffer);
+  std::vector<std::uint8_t> reply(in.begin(), in.begin() + kBlock);
+  PutU32(reply, sr::kReturnCode, 0);
+  reply.resize(kBlock + st::sendcmdout::kBuffer, 0);
+  if (outcome.aborted) {
+    reply[kBlock + st::sendcmdout::kDriverError] = st::sendcmdout::kSmartIdeError;
+    reply[kBlock + st::sendcmdout::kIdeError] = st::atacmd::kErrorAbort;
+  } else {
+    PutU32(reply, kBlock + st::sendcmdout::kBufferSize, kBlockSize);
+    reply.insert(reply.end(), outcome.data.begin(), outcome.data.end());
+  }
+  return Ok(PutReply(out, reply));
+}
+
+TIoResult ReplayMachine::QueryProperty(const TMachineDevice& device, std::span<const std::uint8_t> in,
+                                       std::span<std::uint8_t> out) {
+  namespace pq = st::propertyquery;
+  if (in.size() < pq::kAdditionalParameters) return Error(kErrorInvalidParameter);
+  const std::uint32_t id = GetU32(in, pq::kPropertyId);
+  const std::uint32_t type = GetU32(in, pq::kQueryType);
+  if (type != pq::kPropertyStandardQuery && type != pq::kPropertyExistsQuery) return Error(kErrorInvalidParameter);
+
+  std::vector<std::uint8_t> reply;
+  const auto header = [&](std::size_t size) {
+    reply.assign(size, 0);
+    PutU32(reply, st::descriptorheader::kVersion, static_cast<std::uint32_t>(size));
+    PutU32(reply, st::descriptorheader::kSizeField, static_cast<std::uint32_t>(size));
+  };
+  const TMachineDescriptor& d = device.descriptor;
+  switch (id) {
+    case pq::kStorageDeviceProperty: {
+      namespace dd = st::devicedescriptor;
+      header(dd::kSize);
+      reply[dd::kDeviceType] = d.deviceType;
+      reply[dd::kRemovableMedia] = d.removable ? 1 : 0;
+      reply[dd::kCommandQueueing] = d.commandQueueing ? 1 : 0;
+      PutU32(reply, dd::kBusType, d.busType);
+      const auto text = [&](std::size_t field, const std::string& value) {
+        if (value.empty()) return;
+        PutU32(reply, field, static_cast<std::uint32_t>(reply.size()));
+        reply.insert(reply.end(), value.begin(), value.end());
+        reply.push_back(0);
+      };
+      text(dd::kVendorIdOffset, d.vendor);
+      text(dd::kProductIdOffset, d.product);
+      text(dd::kProductRevisionOffset, d.revision);
+      text(dd::kSerialNumberOffset, d.serial);
+      PutU32(reply, dd::kSizeField, static_cast<std::uint32_t>(reply.size()));
+      break;
+    }
+    case pq::kStorageAdapterProperty: {
+      namespace ad = st::adapterdescriptor;
+      header(ad::kSize);
+      PutU32(reply, ad::kMaximumTransferLength, 0x20000);
+      PutU32(reply, ad::kMaximumPhysicalPages, 0x21);
+      PutU32(reply, ad::kAlignmentMask, 1);
+      reply[ad::kCommandQueueing] = d.commandQueueing ? 1 : 0;
+      reply[ad::kBusType] = static_cast<std::uint8_t>(d.busType);
+      PutU16(reply, ad::kBusMajorVersion, 1);
+      break;
+    }
+    case pq::kStorageAccessAlignmentProperty: {
+      namespace al = st::alignmentdescriptor;
+      header(al::kSize);
+      std::uint32_t physical = device.geometry.bytesPerSector;
+      if (device.identify) {
+        const std::uint16_t word106 = GetU16(*device.identify, 212);
+        if ((word106 & 0xE000) == 0x6000) physical <<= (word106 & 0x0F);
+      }
+      PutU32(reply, al::kBytesPerCacheLine, 64);
+      PutU32(reply, al::kBytesPerLogicalSector, device.geometry.bytesPerSector);
+      PutU32(reply, al::kBytesPerPhysicalSector, physical);
+      break;
+    }
+    case pq::kStorageDeviceSeekPenaltyProperty:
+    case pq::kStorageDeviceTrimProperty: {
+      if (!device.identify || device.kind == TMachineDeviceKind::CdRom) return Error(kErrorInvalidFunction);
+      header(st::flagdescriptor::kSize);
+      const bool solidState = GetU16(*device.identify, 217 * 2) == 1;
+      const bool trim = (GetU16(*device.identify, 169 * 2) & 1) != 0;
+      reply[st::flagdescriptor::kFlag] = id == pq::kStorageDeviceTrimProperty ? trim : !solidState;
+      break;
+    }
+    default:
+      // The driver does not have the property (not a refusal: a read the catalogue sends).
+      return Error(kErrorInvalidFunction);
+  }
+  if (type == pq::kPropertyExistsQuery) return Ok(0);
+  if (out.size() < st::descriptorheader::kSize) return Error(kErrorBadLength);
+  return Ok(PutReply(out, reply));
+}
+
+TIoResult ReplayMachine::Geometry(const TMachineDevice& device, bool extended, std::span<std::uint8_t> out) {
+  if (device.kind == TMachineDeviceKind::CdRom && device.size == 0) return Error(kErrorNotReady);
+  namespace g = st::geometry;
+  namespace dp = st::diskpartitioninfo;
+  std::vector<std::uint8_t> reply(g::kExData + dp::kSize + dp::kDetectionInfoSize, 0);
+  PutU64(reply, g::kCylinders, device.geometry.cylinders);
+  PutU32(reply, g::kMediaType, device.geometry.mediaType);
+  PutU32(reply, g::kTracksPerCylinder, device.geometry.tracksPerCylinder);
+  PutU32(reply, g::kSectorsPerTrack, device.geometry.sectorsPerTrack);
+  PutU32(reply, g::kBytesPerSector, device.geometry.bytesPerSector);
+  if (!extended) {
+    if (out.size() < g::kSize) return Error(kErrorInsufficientBuffer);
+    return Ok(PutReply(out, std::span(reply).first(g::kSize)));
+  }
+  if (out.size() < g::kExData) return Error(kErrorInsufficientBuffer);
+  PutU64(reply, g::kExDiskSize, device.size);
+  const std::size_t info = g::kExData;
+  PutU32(reply, info + dp::kSizeOfPartitionInfo, dp::kSize);
+  PutU32(reply, info + dp::kPartitionStyle, static_cast<std::uint32_t>(device.layout.style));
+  if (device.layout.style == TPartitionStyle::Mbr) {
+    PutU32(reply, info + dp::kMbrSignature, device.layout.signature);
+  } else if (device.layout.style == TPartitionStyle::Gpt) {
+    std::copy(device.layout.diskId.begin(), device.layout.diskId.end(), reply.begin() + info + dp::kGptDiskId);
+  }
+  PutU32(reply, info + dp::kSize, dp::kDetectionInfoSize);
+  return Ok(PutReply(out, reply));
+}
+
+TIoResult ReplayMachine::PartitionInfo(const TMachineDevice& device, const TMachinePartition* partition,
+                                       bool extended, std::span<std::uint8_t> out) {
+  if (device.kind == TMachineDeviceKind::CdRom && device.size == 0) return Error(kErrorNotReady);
+  // The whole disk answers as partition 0.
+  TMachinePartition whole;
+  whole.length = device.size;
+  whole.type = 0;
+  whole.recognized = false;
+  whole.typeGuid = {};
+  const TMachinePartition& p = partition ? *partition : whole;
+  if (!extended) {
+    // The old request knows only MBR partitions.
+    if (device.layout.style == TPartitionStyle::Gpt) return Error(kErrorInvalidFunction);
+    namespace pi = st::partitioninfo;
+    if (out.size() < pi::kSize) return Error(kErrorInsufficientBuffer);
+    std::array<std::uint8_t, pi::kSize> reply{};
+    PutU64(reply, pi::kStartingOffset, p.start);
+    PutU64(reply, pi::kPartitionLength, p.length);
+    PutU32(reply, pi::kHiddenSectors, p.hiddenSectors);
+    PutU32(reply, pi::kPartitionNumber, p.number);
+    reply[pi::kPartitionType] = p.type;
+    reply[pi::kBootIndicator] = p.boot ? 1 : 0;
+    reply[pi::kRecognizedPartition] = p.recognized && p.number != 0 ? 1 : 0;
+    return Ok(PutReply(out, reply));
+  }
+  if (out.size() < st::partitioninfoex::kSize) return Error(kErrorInsufficientBuffer);
+  std::array<std::uint8_t, st::partitioninfoex::kSize> reply{};
+  WritePartitionEx(reply, device.layout.style, p);
+  return Ok(PutReply(out, reply));
+}
+
+TIoResult ReplayMachine::DriveLayout(const TMachineDevice& device, std::span<std::uint8_t> out) {
+  if (device.kind == TMachineDeviceKind::CdRom && device.size == 0) return Error(kErrorNotReady);
+  namespace l = st::layout;
+  const TMachineLayout& layout = device.layout;
+  std::size_t count = layout.partitions.size();
+  // An MBR layout always reports whole tables of four slots, empty ones included.
+  if (layout.style == TPartitionStyle::Mbr) count = std::max<std::size_t>(4, (count + 3) / 4 * 4);
+  const std::size_t size = l::kPartitionEntry + count * st::partitioninfoex::kSize;
+  if (out.size() < size) return Error(kErrorInsufficientBuffer);
+  std::vector<std::uint8_t> reply(size, 0);
+  PutU32(reply, l::kPartitionStyle, static_cast<std::uint32_t>(layout.style));
+  PutU32(reply, l::kPartitionCount, static_cast<std::uint32_t>(count));
+  if (layout.style == TPartitionStyle::Mbr) {
+    PutU32(reply, l::kMbrSignature, layout.signature);
+  } else if (layout.style == TPartitionStyle::Gpt) {
+    std::copy(layout.diskId.begin(), layout.diskId.end(), reply.begin() + l::kGptDiskId);
+    PutU64(reply, l::kGptStartingUsableOffset, layout.usableStart);
+    PutU64(reply, l::kGptUsableLength, layout.usableLength);
+    PutU32(reply, l::kGptMaxPartitionCount, layout.maxPartitions);
+  }
+  TMachinePartition empty;
+  empty.recognized = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const TMachinePartition& partition = i < layout.partitions.size() ? layout.partitions[i] : empty;
+    WritePartitionEx(std::span(reply).subspan(l::kPartitionEntry + i * st::partitioninfoex::kSize,
+                                              st::partitioninfoex::kSize),
+                     layout.style, partition);
+  }
+  return Ok(PutReply(out, reply));
+}
+
+std::string ReplayMachine::ErrorMessage(std::uint32_t error) {
+  static constexpr std::pair<std::uint32_t, std::string_view> kMessages[] = {
+      {0, "The operation completed successfully."},
+      {1, "Incorrect function."},
+      {2, "The system cannot find the file specified."},
+      {3, "The system cannot find the path specified."},
+      {5, "Access is denied."},
+      {6, "The handle is invalid."},
+      {21, "The device is not ready."},
+      {24, "The program issued a command but the command length is incorrect."},
+      {31, "A device attached to the system is not functioning."},
+      {50, "The request is not supported."},
+      {87, "The parameter is incorrect."},
+      {121, "The semaphore timeout period has expired."},
+      {122, "The data area passed to a system call is too small."},
+      {234, "More data is available."},
+      {1117, "The request could not be performed because of an I/O device error."},
+      {1167, "The device is not connected."},
+  };
+  for (const auto& [code, message] : kMessages) {
+    if (code == error) return std::string(message);
+  }
+  return {};
+}
+
+// --- Reads ---
+
+std::int64_t ReplayMachine::Ticks(std::uint64_t micros) const {
+  return static_cast<std::int64_t>(micros * static_cast<std::uint64_t>(file.os.counterFrequency) / 1'000'000);
+}
+
+std::int64_t ReplayMachine::ScheduleRead(const TMachineDevice* device, std::uint64_t bytes) {
+  const TMachineReadModel model = device ? device->readModel : TMachineReadModel{};
+  std::vector<std::int64_t>& channels = channelsFreeAt[device];
+  channels.resize(model.channels, 0);
+  const auto channel = std::min_element(channels.begin(), channels.end());
+  const auto frequency = static_cast<std::uint64_t>(file.os.counterFrequency);
+  const std::uint64_t rate = std::uint64_t{model.rateMBps} * 1'000'000;
+  // Split so that bytes × frequency never leaves 64 bits (bytes < 2^32, frequency ≤ 10^9).
+  const std::uint64_t transfer = bytes / rate * frequency + bytes % rate * frequency / rate;
+  const std::int64_t start = std::max(now, *channel);
+  const std::int64_t end = start + Ticks(model.accessMicros) + static_cast<std::int64_t>(transfer);
+  *channel = end;
+  return end;
+}
+
+std::uint64_t ReplayMachine::ReadableSize(const TOpenHandle& open) const {
+  if (open.device) return open.device->size;
+  if (open.volume->noMedia) return 0;
+  const TMachinePartition* partition = VolumePartition(*open.volume);
+  return partition ? partition->length : open.volume->size;
+}
+
+TIoResult ReplayMachine::CheckRead(const TOpenHandle& open, std::uint64_t offset, std::span<std::uint8_t> buffer,
+                                   std::uint64_t& available) const {
+  available = 0;
+  if (!open.mode.read) return Error(kErrorAccessDenied);
+  if (buffer.size() > 0xFFFFFFFFu) return Error(kErrorInvalidParameter);
+  const TMachineDevice* disk = DeviceOf(open);
+  const std::uint32_t sector = disk ? disk->geometry.bytesPerSector : open.volume->bytesPerSector;
+  if (open.mode.noBuffering && sector != 0 &&
+      (offset % sector != 0 || buffer.size() % sector != 0 ||
+       reinterpret_cast<std::uintptr_t>(buffer.data()) % sector != 0)) {
+    // Unbuffered access takes whole sectors at sector-aligned addresses only.
+    return Error(kErrorInvalidParameter);
+  }
+  const bool noMedia = open.volume ? open.volume->noMedia
+                                   : open.device->kind == TMachineDeviceKind::CdRom && open.device->size == 0;
+  if (noMedia) return Error(kErrorNotReady);
+  const std::uint64_t size = ReadableSize(open);
+  available = offset >= size ? 0 : std::min<std::uint64_t>(buffer.size(), size - offset);
+  return Ok(static_cast<std::size_t>(available));
+}
+
+bool ReplayMachine::SetPosition(THandle handle, std::uint64_t offset) {
+  TOpenHandle* open = Find(handle);
+  if (!open || offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+  open->position = offset;
+  return true;
+}
+
+TIoResult ReplayMachine::Read(THandle handle, std::span<std::uint8_t> buffer) {
+  TOpenHandle* open = Find(handle);
+  if (!open) return Error(kErrorInvalidHandle);
+  if (open->mode.overlapped) return Error(kErrorInvalidParameter);
+  std::uint64_t available = 0;
+  const TIoResult check = CheckRead(*open, open->position, buffer, available);
+  if (!check.ok) return check;
+  // Recorded drives keep no contents: every sector reads as zeros.
+  std::fill_n(buffer.begin(), static_cast<std::size_t>(available), 0);
+  if (available > 0) now = std::max(now, ScheduleRead(DeviceOf(*open), available));
+  open->position += available;
+  return check;
+}
+
+bool ReplayMachine::Flush(THandle handle) { return Find(handle) != nullptr; }
+
+TIoSlot ReplayMachine::CreateIoSlot() {
+  const std::uint32_t id = nextSlot++;
+  slots[id] = {};
+  return static_cast<TIoSlot>(id);
+}
+
+void ReplayMachine::FreeIoSlot(TIoSlot slot) { slots.erase(static_cast<std::uint32_t>(slot)); }
+
+TIoResult ReplayMachine::ReadOverlapped(THandle handle, TIoSlot slot, std::uint64_t offset,
+                                        std::span<std::uint8_t> buffer) {
+  TOpenHandle* open = Find(handle);
+  if (!open) return Error(kErrorInvalidHandle);
+  if (!open->mode.overlapped) return Error(kErrorInvalidParameter);
+  const auto found = slots.find(static_cast<std::uint32_t>(slot));
+  if (found == slots.end()) return Error(kErrorInvalidHandle);
+  // A request record still in flight must not be reused.
+  if (found->second.active && found->second.completesAt > now) return Error(kErrorInvalidParameter);
+  std::uint64_t available = 0;
+  const TIoResult check = CheckRead(*open, offset, buffer, available);
+  if (!check.ok) return check;
+  std::fill_n(buffer.begin(), static_cast<std::size_t>(available), 0);
+  found->second.active = true;
+  found->second.handle = handle;
+  found->second.completesAt = available > 0 ? ScheduleRead(DeviceOf(*open), available) : now;
+  return {true, 0, 0};
+}
+
+TWaitResult ReplayMachine::WaitIoSlots(std::span<const TIoSlot> list, bool waitAll, std::uint32_t timeoutMs) {
+  if (list.empty() || list.size() > kMaxSlots) return {};
+  std::vector<TSlotState*> states;
+  for (TIoSlot slot : list) {
+    const auto found = slots.find(static_cast<std::uint32_t>(slot));
+    if (found == slots.end()) return {};
+    states.push_back(&found->second);
+  }
+  const std::int64_t deadline =
+      timeoutMs == kWaitForever ? kForever : now + Ticks(std::uint64_t{timeoutMs} * 1000);
+  const auto timedOut = [&]() -> TWaitResult {
+    // Nothing can ever signal: waiting without a limit would never return.
+    if (deadline == kForever) return {};
+    now = deadline;
+    return {TWaitOutcome::TimedOut, 0};
+  };
+  if (!waitAll) {
+    std::size_t best = states.size();
+    for (std::size_t i = 0; i < states.size() && best == states.size(); ++i) {
+      if (states[i]->active && states[i]->completesAt <= now) best = i;
+    }
+    for (std::size_t i = 0; i < states.size() && best == states.size(); ++i) {
+      if (!states[i]->active) continue;
+      std::size_t earliest = i;
+      for (std::size_t j = i + 1; j < states.size(); ++j) {
+        if (states[j]->active && states[j]->completesAt < states[earliest]->completesAt) earliest = j;
+      }
+      best = earliest;
+    }
+    if (best == states.size() || states[best]->completesAt > deadline) return timedOut();
+    now = std::max(now, states[best]->completesAt);
+    states[best]->active = false;
+    return {TWaitOutcome::Signalled, static_cast<std::uint32_t>(best)};
+  }
+  std::int64_t latest = now;
+  for (const TSlotState* state : states) {
+    if (!state->active) return timedOut();
+    latest = std::max(latest, state->completesAt);
+  }
+  if (latest > deadline) return timedOut();
+  now = latest;
+  for (TSlotState* state : states) state->active = false;
+  return {TWaitOutcome::Signalled, 0};
+}
+
+// --- Volumes ---
+
+std::uint32_t ReplayMachine::LogicalDriveMask() {
+  std::uint32_t mask = 0;
+  for (const TMachineVolume& volume : file.volumes) mask |= 1u << (volume.letter - 'A');
+  return mask;
+}
+
+std::vector<std::string> ReplayMachine::LogicalDriveStrings() {
+  std::vector<std::string> roots;
+  const std::uint32_t mask = LogicalDriveMask();
+  for (int i = 0; i < 26; ++i) {
+    if (mask & (1u << i)) roots.push_back(std::string(1, static_cast<char>('A' + i)) + ":\\");
+  }
+  return roots;
+}
+
+TVolumeInformation ReplayMachine::VolumeInformation(std::string_view rootPath) {
+  TVolumeInformation information;
+  const TMachineVolume* volume = FindVolume(rootPath);
+  if (!volume) {
+    information.error = kErrorPathNotFound;
+    return information;
+  }
+  if (volume->noMedia) {
+    information.error = kErrorNotReady;
+    return information;
+  }
+  information.ok = true;
+  information.label = volume->label;
+  information.serialNumber = volume->serial;
+  information.maxComponentLength = volume->maxComponentLength;
+  information.fileSystemFlags = volume->fileSystemFlags;
+  information.fileSystem = volume->fileSystem;
+  return information;
+}
+
+std::optional<TDiskFreeSpace> ReplayMachine::DiskFreeSpace(std::string_view rootPath) {
+  const TMachineVolume* volume = FindVolume(rootPath);
+  if (!volume || volume->noMedia) return std::nullopt;
+  TDiskFreeSpace space;
+  space.bytesPerSector = volume->bytesPerSector;
+  space.sectorsPerCluster = volume->clusterSize / volume->bytesPerSector;
+  space.freeClusters = CapTo32(volume->free / volume->clusterSize);
+  space.totalClusters = CapTo32(volume->size / volume->clusterSize);
+  return space;
+}
+
+std::optional<TDiskFreeBytes> ReplayMachine::DiskFreeBytes(std::string_view rootPath) {
+  const TMachineVolume* volume = FindVolume(rootPath);
+  if (!volume || volume->noMedia) return std::nullopt;
+  return TDiskFreeBytes{volume->free, volume->size, volume->free};
+}
+
+std::optional<std::string> ReplayMachine::DosDeviceName(std::string_view deviceName) {
+  if (deviceName.size() != 2) return std::nullopt;
+  const TMachineVolume* volume = FindVolume(deviceName);
+  if (!volume) return std::nullopt;
+  return volume->dosDevice;
+}
+
+std::optional<std::string> ReplayMachine::VolumeGuidPath(std::string_view mountPoint) {
+  if (mountPoint.size() != 3) return std::nullopt;
+  const TMachineVolume* volume = FindVolume(mountPoint);
+  if (!volume) return std::nullopt;
+  return volume->guidPath;
+}
+
+std::uint32_t ReplayMachine::FileAttributes(std::string_view path) {
+  const TMachineVolume* volume = FindVolume(path);
+  return volume ? volume->attributes : kInvalidFileAttributes;
+}
+
+// --- Operating system, time and chance ---
+
+TOsVersion ReplayMachine::TrueOsVersion() { return file.os.version; }
+TOsVersion ReplayMachine::ClassicOsVersion() { return file.os.classicVersion; }
+std::optional<std::uint32_t> ReplayMachine::DisableDeleteNotification() { return file.os.disableDeleteNotification; }
+
+std::int64_t ReplayMachine::Counter() { return now; }
+std::int64_t ReplayMachine::CounterFrequency() { return file.os.counterFrequency; }
+
+TCalendarTime ReplayMachine::LocalTime() {
+  const std::int64_t frequency = file.os.counterFrequency;
+  const std::int64_t seconds = SecondsOf(file.os.clock) + now / frequency;
+  const auto milliseconds = static_cast<std::uint16_t>(now % frequency * 1000 / frequency);
+  return CivilFromSeconds(seconds, milliseconds);
+}
+
+std::optional<TCalendarTime> ReplayMachine::LocalToUtc(const TCalendarTime& local) {
+  if (!ValidCalendarTime(local)) return std::nullopt;
+  return CivilFromSeconds(SecondsOf(local) - std::int64_t{file.os.utcOffsetMinutes} * 60, local.milliseconds);
+}
+
+double ReplayMachine::Random() {
+  // 53 random bits from two draws, the same on every platform (unlike the standard
+  // library's distributions).
+  const std::uint32_t high = random() >> 5;
+  const std::uint32_t low = random() >> 6;
+  return (high * 67108864.0 + low) / 9007199254740992.0;
+}
+
+}  // namespace vexa

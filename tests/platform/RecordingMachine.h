@@ -1,0 +1,83 @@
+// A Machine that passes everything to another one and records each control request
+// (code, input bytes, output size, answer), so tests can check the bytes a caller
+// sent. An optional hook may answer a request itself, to play drivers that misbehave.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/Machine.h"
+
+namespace vexa::test {
+
+struct TRecordedRequest {
+  std::uint32_t code = 0;
+  std::vector<std::uint8_t> input;
+  std::size_t outputSize = 0;
+  TIoResult result;
+};
+
+class TRecordingMachine final : public Machine {
+public:
+  using THook = std::function<std::optional<TIoResult>(std::uint32_t code, std::span<const std::uint8_t> input,
+                                                       std::span<std::uint8_t> output)>;
+  explicit TRecordingMachine(Machine& inner) : inner(inner) {}
+
+  std::vector<TRecordedRequest> requests;
+  THook hook;
+
+  std::vector<std::uint32_t> Codes() const {
+    std::vector<std::uint32_t> codes;
+    for (const TRecordedRequest& request : requests) codes.push_back(request.code);
+    return codes;
+  }
+
+  TIoResult Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
+                    std::span<std::uint8_t> output) override {
+    TRecordedRequest request{code, {input.begin(), input.end()}, output.size(), {}};
+    std::optional<TIoResult> hooked;
+    if (hook) hooked = hook(code, input, output);
+    request.result = hooked ? *hooked : inner.Control(handle, code, input, output);
+    requests.push_back(request);
+    return request.result;
+  }
+
+  THandle Open(std::string_view path, const TOpenMode& mode) override { return inner.Open(path, mode); }
+  void Close(THandle handle) override { inner.Close(handle); }
+  std::string ErrorMessage(std::uint32_t error) override { return inner.ErrorMessage(error); }
+  bool SetPosition(THandle handle, std::uint64_t offset) override { return inner.SetPosition(handle, offset); }
+  TIoResult Read(THandle handle, std::span<std::uint8_t> buffer) override { return inner.Read(handle, buffer); }
+  bool Flush(THandle handle) override { return inner.Flush(handle); }
+  TIoSlot CreateIoSlot() override { return inner.CreateIoSlot(); }
+  void FreeIoSlot(TIoSlot slot) override { inner.FreeIoSlot(slot); }
+  TIoResult ReadOverlapped(THandle handle, TIoSlot slot, std::uint64_t offset,
+                           std::span<std::uint8_t> buffer) override {
+    return inner.ReadOverlapped(handle, slot, offset, buffer);
+  }
+  TWaitResult WaitIoSlots(std::span<const TIoSlot> slots, bool waitAll, std::uint32_t timeoutMs) override {
+    return inner.WaitIoSlots(slots, waitAll, timeoutMs);
+  }
+  std::uint32_t LogicalDriveMask() override { return inner.LogicalDriveMask(); }
+  std::vector<std::string> LogicalDriveStrings() override { return inner.LogicalDriveStrings(); }
+  TVolumeInformation VolumeInformation(std::string_view rootPath) override { return inner.VolumeInformation(rootPath); }
+  std::optional<TDiskFreeSpace> DiskFreeSpace(std::string_view rootPath) override { return inner.DiskFreeSpace(rootPath); }
+  std::optional<TDiskFreeBytes> DiskFreeBytes(std::string_view rootPath) override { return inner.DiskFreeBytes(rootPath); }
+  std::optional<std::string> DosDeviceName(std::string_view name) override { return inner.DosDeviceName(name); }
+  std::optional<std::string> VolumeGuidPath(std::string_view mountPoint) override { return inner.VolumeGuidPath(mountPoint); }
+  std::uint32_t FileAttributes(std::string_view path) override { return inner.FileAttributes(path); }
+  TOsVersion TrueOsVersion() override { return inner.TrueOsVersion(); }
+  TOsVersion ClassicOsVersion() override { return inner.ClassicOsVersion(); }
+  std::optional<std::uint32_t> DisableDeleteNotification() override { return inner.DisableDeleteNotification(); }
+  std::int64_t Counter() override { return inner.Counter(); }
+  std::int64_t CounterFrequency() override { return inner.CounterFrequency(); }
+  TCalendarTime LocalTime() override { return inner.LocalTime(); }
+  std::optional<TCalendarTime> LocalToUtc(const TCalendarTime& local) override { return inner.LocalToUtc(local); }
+  double Random() override { return inner.Random(); }
+
+private:
+  Machine& inner;
+};
+
+}  // namespace vexa::test

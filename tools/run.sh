@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds vexa.exe and runs it under Wine: on your display when there is one,
+# otherwise on a virtual display (Xvfb), where a screenshot is written and its path
+# printed. Arguments go to vexa.exe (for example: -page 2 or -replay FILE).
+#   usage: tools/run.sh [vexa.exe options]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" --target vexa >/dev/null
+exe=$PWD/build/windows/src/app/vexa.exe
+prefix=$(tools/wine-prefix.sh)
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LC_ALL=zh_TW.UTF-8
+if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  exec wine "$exe" "$@"
+fi
+shot=${VEXA_SCREENSHOT:-$PWD/build/vexa-screenshot.png}
+seconds=${VEXA_RUN_SECONDS:-8}
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+wine "$exe" "$@" &
+app=$!
+sleep "$seconds"
+import -window root "$shot"
+echo "no display: ran vexa.exe on a virtual display for $seconds s; screenshot: $shot"
+wineserver -k 2>/dev/null || true
+wait $app 2>/dev/null || true

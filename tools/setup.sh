@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running Vexa need on a Debian machine, only
+# what is missing: compilers (g++ and MinGW-w64 for 32-bit Windows), CMake, Ninja,
+# GoogleTest, Wine (32-bit, so the i386 architecture), Xvfb and the tools that
+# drive and photograph the window, and a Traditional Chinese font and locale.
+set -euo pipefail
+packages=(cmake ninja-build g++ libgtest-dev googletest python3
+          g++-mingw-w64-i686-posix mingw-w64-i686-dev
+          wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
+          fonts-noto-cjk locales)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo=sudo
+  echo "setup: installing ${missing[*]}" >&2
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then $sudo dpkg --add-architecture i386; fi
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
