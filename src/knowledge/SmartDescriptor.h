@@ -87,6 +87,8 @@ protected:
   static std::string ByteSize(std::uint64_t count, std::uint64_t unitBytes);
   static std::string MarkedByteSize(std::uint64_t count, std::uint64_t unitBytes);
   static std::string Plain(std::uint64_t value);
+  // The rules two controller families share: 231 remaining life, 241/242 GiB counts.
+  std::string FormatLifeAndGiB(TSmartEntry entry) const;
 
 private:
   TSmartDescriptorKind kind;

@@ -195,7 +195,8 @@ TSmartEntry TSmartDescriptorSiliconMotion::FindKeyAttribute(TSmartKeyKind kind) 
 TSmartDescriptorLinkAMedia::TSmartDescriptorLinkAMedia()
     : TSmartDescriptor(TSmartDescriptorKind::LinkAMedia, SmartNamesLinkAMedia()) {}
 
-std::string TSmartDescriptorLinkAMedia::FormatRawValue(TSmartEntry entry) const {
+// 231 is the remaining life; 241 and 242 count host writes and reads in GiB.
+std::string TSmartDescriptor::FormatLifeAndGiB(TSmartEntry entry) const {
   switch (entry.Id()) {
     case 231:
       return Percent(entry.Current());
@@ -206,6 +207,8 @@ std::string TSmartDescriptorLinkAMedia::FormatRawValue(TSmartEntry entry) const 
       return TSmartDescriptor::FormatRawValue(entry);
   }
 }
+
+std::string TSmartDescriptorLinkAMedia::FormatRawValue(TSmartEntry entry) const { return FormatLifeAndGiB(entry); }
 
 TSmartEntry TSmartDescriptorLinkAMedia::FindKeyAttribute(TSmartKeyKind kind) const {
   if (kind == TSmartKeyKind::RemainingLife) return FindById(231);
@@ -215,17 +218,7 @@ TSmartEntry TSmartDescriptorLinkAMedia::FindKeyAttribute(TSmartKeyKind kind) con
 TSmartDescriptorPhison::TSmartDescriptorPhison()
     : TSmartDescriptor(TSmartDescriptorKind::Phison, SmartNamesPhison()) {}
 
-std::string TSmartDescriptorPhison::FormatRawValue(TSmartEntry entry) const {
-  switch (entry.Id()) {
-    case 231:
-      return Percent(entry.Current());
-    case 241:
-    case 242:
-      return ByteSize(entry.Raw32(), kGiB);
-    default:
-      return TSmartDescriptor::FormatRawValue(entry);
-  }
-}
+std::string TSmartDescriptorPhison::FormatRawValue(TSmartEntry entry) const { return FormatLifeAndGiB(entry); }
 
 TSmartEntry TSmartDescriptorPhison::FindKeyAttribute(TSmartKeyKind kind) const {
   if (kind == TSmartKeyKind::RemainingLife) return FindById(231);

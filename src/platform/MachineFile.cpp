@@ -361,7 +361,9 @@ private:
       if (!letter) Fail("[volume] needs a drive letter, as in [volume C:]");
       const char upper = static_cast<char>(name[0] & ~0x20);
       for (const TMachineVolume& other : machine.volumes) {
-        if (other.letter == upper) Fail(Format("volume %s: is already described at line %u", std::string(1, upper), other.line));
+        if (other.letter == upper) {
+          Fail(Format("volume %s: is already described at line %u", std::string(1, upper), other.line));
+        }
       }
       TMachineVolume volume;
       volume.line = lineNumber;

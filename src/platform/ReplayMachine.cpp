@@ -430,7 +430,8 @@ TIoResult ReplayMachine::AtaPassThrough(const TMachineDevice& device, std::span<
   // Buffered: the data area must lie inside the system buffer, max(input, output).
   const std::size_t systemBuffer = std::max(in.size(), out.size());
   if (out.size() < a::kSize) return Error(kErrorInvalidParameter);
-  if (dataLength > 0 && (dataOffset < a::kSize || dataOffset > systemBuffer || dataLength > systemBuffer - dataOffset)) {
+  if (dataLength > 0 &&
+      (dataOffset < a::kSize || dataOffset > systemBuffer || dataLength > systemBuffer - dataOffset)) {
     return Error(kErrorInvalidParameter);
   }
   const std::size_t transferred =
@@ -464,7 +465,8 @@ TIoResult ReplayMachine::ScsiPassThrough(const TMachineDevice& device, std::span
   const bool fromDevice = (cdb[2] >> 3) & 1;
   const std::uint32_t dataLength = GetU32(in, s::kDataTransferLength);
   if (protocol != st::sat::kProtocolNonData && protocol != st::sat::kProtocolPioDataIn) {
-    return Refuse(st::kIoctlScsiPassThrough, Format("ATA PASS-THROUGH protocol %u is not PIO Data-In or non-data", protocol));
+    return Refuse(st::kIoctlScsiPassThrough,
+                  Format("ATA PASS-THROUGH protocol %u is not PIO Data-In or non-data", protocol));
   }
   if (protocol == st::sat::kProtocolPioDataIn && !fromDevice) {
     return Refuse(st::kIoctlScsiPassThrough, "ATA PASS-THROUGH transfers to the device");
@@ -493,7 +495,8 @@ TIoResult ReplayMachine::ScsiPassThrough(const TMachineDevice& device, std::span
   const std::uint32_t dataOffset = GetU32(in, s::kDataBufferOffset);
   const std::size_t systemBuffer = std::max(in.size(), out.size());
   if (out.size() < s::kSize) return Error(kErrorInvalidParameter);
-  if (dataLength > 0 && (dataOffset < s::kSize || dataOffset > systemBuffer || dataLength > systemBuffer - dataOffset)) {
+  if (dataLength > 0 &&
+      (dataOffset < s::kSize || dataOffset > systemBuffer || dataLength > systemBuffer - dataOffset)) {
     return Error(kErrorInvalidParameter);
   }
   std::vector<std::uint8_t> reply(in.begin(), in.begin() + s::kSize);

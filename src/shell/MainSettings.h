@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "support/Geometry.h"
+
 namespace vexa {
 
 class TEasyConfig;
@@ -33,11 +35,6 @@ struct TMainSettings {
 // the geometry defaults centre the window's outer size on the screen.
 TMainSettings RegisterMainSettings(TEasyConfig& store, std::int32_t outerWidth, std::int32_t outerHeight,
                                    std::int32_t screenWidth, std::int32_t screenHeight);
-
-struct TRect {
-  std::int32_t left = 0, top = 0, width = 0, height = 0;
-  bool operator==(const TRect&) const = default;
-};
 
 struct TMainLayout {
   std::int32_t clientWidth, clientHeight;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "device/IdentifyData.h"
-#include "shell/MainSettings.h"
+#include "support/Geometry.h"
 #include "support/Utils.h"
 
 namespace vexa {

@@ -13,7 +13,7 @@
 
 namespace vexa {
 
-const std::array<TPartitionsColumn, kVolumeColumnCount> VolumeListColumns{{
+const std::array<TListColumn, kVolumeColumnCount> VolumeListColumns{{
     {"磁碟機分區", 130, TColumnAlignment::Left},
     {"容量", 64, TColumnAlignment::Right},
     {"可用", 72, TColumnAlignment::Right},
@@ -23,7 +23,7 @@ const std::array<TPartitionsColumn, kVolumeColumnCount> VolumeListColumns{{
     {"序列", 70, TColumnAlignment::Centre},
 }};
 
-const std::array<TPartitionsColumn, kPartitionColumnCount> PartitionListColumns{{
+const std::array<TListColumn, kPartitionColumnCount> PartitionListColumns{{
     {"分區", 160, TColumnAlignment::Left},
     {"容量", 68, TColumnAlignment::Right},
     {"偏移", 68, TColumnAlignment::Right},

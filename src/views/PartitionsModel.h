@@ -16,7 +16,7 @@
 #include "platform/Machine.h"
 #include "shell/StatusProperties.h"
 #include "views/DriveLayout.h"
-#include "views/SmartPageModel.h"
+#include "views/ListColumns.h"
 
 namespace vexa {
 
@@ -28,15 +28,10 @@ inline constexpr std::string_view kPartitionsPageCaption = "分區";
 inline constexpr int kVolumeListHeight = 120;
 inline constexpr int kPartitionsSplitterHeight = 3;
 
-struct TPartitionsColumn {
-  std::string_view caption;
-  std::int32_t width;  // pixels at 96 pixels per inch
-  TColumnAlignment alignment;
-};
 inline constexpr std::size_t kVolumeColumnCount = 7;
 inline constexpr std::size_t kPartitionColumnCount = 7;
-extern const std::array<TPartitionsColumn, kVolumeColumnCount> VolumeListColumns;
-extern const std::array<TPartitionsColumn, kPartitionColumnCount> PartitionListColumns;
+extern const std::array<TListColumn, kVolumeColumnCount> VolumeListColumns;
+extern const std::array<TListColumn, kPartitionColumnCount> PartitionListColumns;
 
 // MBR partition type byte to name, searched in order; other types are "<未知>".
 struct TPartitionTypeName {

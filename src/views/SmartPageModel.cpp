@@ -12,7 +12,7 @@
 
 namespace vexa {
 
-const std::array<TSmartColumnInfo, kSmartColumnCount> SmartPageColumns{{
+const std::array<TListColumn, kSmartColumnCount> SmartPageColumns{{
     {"屬性說明", 155, TColumnAlignment::Left},
     {"ID", 34, TColumnAlignment::Centre},
     {"格式化", 76, TColumnAlignment::Right},

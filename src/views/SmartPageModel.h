@@ -13,6 +13,7 @@
 
 #include "knowledge/SmartDescriptor.h"
 #include "shell/StatusProperties.h"
+#include "views/ListColumns.h"
 
 namespace vexa {
 
@@ -36,14 +37,7 @@ enum class TSmartColumn : int {
 };
 constexpr int kSmartColumnCount = 10;
 
-enum class TColumnAlignment : std::uint8_t { Left, Centre, Right };
-
-struct TSmartColumnInfo {
-  std::string_view caption;
-  std::int32_t width;  // pixels at 96 pixels per inch
-  TColumnAlignment alignment;
-};
-extern const std::array<TSmartColumnInfo, kSmartColumnCount> SmartPageColumns;
+extern const std::array<TListColumn, kSmartColumnCount> SmartPageColumns;
 
 // The status flag bits 0..5 of an attribute entry.
 struct TSmartFlagName {

@@ -94,7 +94,8 @@ static_assert(sendcmdin::kDwReserved == offsetof(SENDCMDINPARAMS, dwReserved));
 static_assert(sendcmdin::kBuffer == offsetof(SENDCMDINPARAMS, bBuffer));
 static_assert(sendcmdout::kSize == sizeof(SENDCMDOUTPARAMS));
 static_assert(sendcmdout::kBufferSize == offsetof(SENDCMDOUTPARAMS, cBufferSize));
-static_assert(sendcmdout::kDriverError == offsetof(SENDCMDOUTPARAMS, DriverStatus) + offsetof(DRIVERSTATUS, bDriverError));
+static_assert(sendcmdout::kDriverError ==
+              offsetof(SENDCMDOUTPARAMS, DriverStatus) + offsetof(DRIVERSTATUS, bDriverError));
 static_assert(sendcmdout::kIdeError == offsetof(SENDCMDOUTPARAMS, DriverStatus) + offsetof(DRIVERSTATUS, bIDEError));
 static_assert(sendcmdout::kBuffer == offsetof(SENDCMDOUTPARAMS, bBuffer));
 static_assert(sendcmdout::kSmartIdeError == SMART_IDE_ERROR);
@@ -169,7 +170,8 @@ static_assert(adapterdescriptor::kBusType == offsetof(STORAGE_ADAPTER_DESCRIPTOR
 static_assert(adapterdescriptor::kBusMajorVersion == offsetof(STORAGE_ADAPTER_DESCRIPTOR, BusMajorVersion));
 static_assert(adapterdescriptor::kBusMinorVersion == offsetof(STORAGE_ADAPTER_DESCRIPTOR, BusMinorVersion));
 static_assert(alignmentdescriptor::kSize == sizeof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR));
-static_assert(alignmentdescriptor::kBytesPerCacheLine == offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesPerCacheLine));
+static_assert(alignmentdescriptor::kBytesPerCacheLine ==
+              offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesPerCacheLine));
 static_assert(alignmentdescriptor::kBytesOffsetForCacheAlignment ==
               offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesOffsetForCacheAlignment));
 static_assert(alignmentdescriptor::kBytesPerLogicalSector ==

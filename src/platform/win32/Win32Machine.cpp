@@ -175,7 +175,9 @@ TWaitResult Win32Machine::WaitIoSlots(std::span<const TIoSlot> list, bool waitAl
   }
   const DWORD result =
       WaitForMultipleObjects(static_cast<DWORD>(list.size()), events.data(), waitAll ? TRUE : FALSE, timeoutMs);
-  if (result < WAIT_OBJECT_0 + list.size()) return {TWaitOutcome::Signalled, static_cast<std::uint32_t>(result - WAIT_OBJECT_0)};
+  if (result < WAIT_OBJECT_0 + list.size()) {
+    return {TWaitOutcome::Signalled, static_cast<std::uint32_t>(result - WAIT_OBJECT_0)};
+  }
   if (result == WAIT_TIMEOUT) return {TWaitOutcome::TimedOut, 0};
   return {};
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "knowledge/KnownDevicesTables.h"
 #include "shell/App.h"
 #include "shell/Core.h"
 #include "shell/EasyConfig.h"
@@ -26,7 +27,8 @@ constexpr int kDeviceSelectorId = 1002;
 constexpr int kExitButtonId = 1003;
 
 // Known-drive table sizes shown by -dbinfo: brands, model rows, firmware rows.
-constexpr TKnownTableSizes kKnownTableSizes{34, 302, 6};
+constexpr TKnownTableSizes kKnownTableSizes{static_cast<int>(KnownBrandCount), static_cast<int>(KnownModelCount),
+                                            static_cast<int>(KnownFirmwareCount)};
 
 HFONT CreateIconTitleFont() {
   LOGFONTW logFont{};

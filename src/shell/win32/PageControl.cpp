@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "shell/win32/Sheet.h"
 #include "support/win32/WideText.h"
 
 namespace vexa {
@@ -14,19 +15,9 @@ namespace {
 constexpr wchar_t kSheetClass[] = L"VexaSheet";
 
 LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_CTLCOLORSTATIC:
-      // Controls on a page report to the page; the page hands them on to the
-      // window that owns the page's module (set as the sheet's user data).
-      if (HWND target = reinterpret_cast<HWND>(GetWindowLongPtrW(window, GWLP_USERDATA)))
-        return SendMessageW(target, message, wParam, lParam);
-      break;
-    default:
-      break;
+  // The sheet object is stored in the window's user data once it exists.
+  if (auto* sheet = reinterpret_cast<TWin32Sheet*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+    if (const auto result = sheet->Dispatch(message, wParam, lParam)) return *result;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -45,30 +36,27 @@ void RegisterSheetClass() {
   registered = true;
 }
 
-class TWin32Sheet : public TSheet {
-public:
-  TWin32Sheet(TWin32PageControl* owner, HWND window) : owner(owner), window(window) {}
-  ~TWin32Sheet() override {
-    owner->RemoveSheet(this);
-    DestroyWindow(window);
-  }
-  void SetText(std::string_view text) override {
-    const int index = owner->PageIndexOf(this);
-    if (index < 0) return;
-    std::wstring wide = Wide(text);
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = wide.data();
-    TabCtrl_SetItem(owner->Handle(), index, &item);
-  }
-  HWND Window() const { return window; }
-
-private:
-  TWin32PageControl* owner;
-  HWND window;
-};
-
 }  // namespace
+
+TWin32Sheet::TWin32Sheet(TWin32PageControl* pages, HWND sheetWindow) : owner(pages), window(sheetWindow) {
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TWin32Sheet::~TWin32Sheet() {
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  owner->RemoveSheet(this);
+  DestroyWindow(window);
+}
+
+void TWin32Sheet::SetText(std::string_view text) {
+  const int index = owner->PageIndexOf(this);
+  if (index < 0) return;
+  std::wstring wide = Wide(text);
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = wide.data();
+  TabCtrl_SetItem(owner->Handle(), index, &item);
+}
 
 TWin32PageControl::TWin32PageControl(HWND parent, HWND mainWindowHandle, HFONT font) : mainWindow(mainWindowHandle) {
   RegisterSheetClass();
@@ -82,7 +70,6 @@ TWin32PageControl::~TWin32PageControl() = default;
 std::unique_ptr<TSheet> TWin32PageControl::AddSheet() {
   HWND window = CreateWindowExW(WS_EX_CONTROLPARENT, kSheetClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 10, 10, tab,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(mainWindow));
   auto sheet = std::make_unique<TWin32Sheet>(this, window);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
