@@ -20,3 +20,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+
+# The Traditional Chinese locale Wine runs in (its code page 950 follows from it).
+if ! locale -a 2>/dev/null | grep -qix 'zh_TW.utf8'; then
+  localedef -i zh_TW -f UTF-8 zh_TW.UTF-8 >/dev/null 2>&1 || echo "setup: could not generate zh_TW.UTF-8" >&2
+fi

@@ -48,6 +48,7 @@ TVexaTab* TVexaTabManager::Add(const TTabClass& tabClass) {
   if (tabClass.needsSheet && pageHost) sheet = pageHost->AddSheet();
   try {
     tabs.push_back(tabClass.create(std::move(sheet)));
+    classes.push_back(&tabClass);
     return tabs.back().get();
   } catch (const std::exception& error) {
     ShowError(Format("無法建立 \"%s\" 標簽因為以下錯誤.", tabClass.className), error.what());
@@ -59,6 +60,7 @@ void TVexaTabManager::Delete(int position) {
   if (position < 0 || position >= Count()) return;
   std::unique_ptr<TVexaTab> tab = std::move(tabs[position]);
   tabs.erase(tabs.begin() + position);
+  classes.erase(classes.begin() + position);
   tab.reset();
 }
 
@@ -76,6 +78,11 @@ TVexaTab* TVexaTabManager::FindByClass(const TTabClass& tabClass) const {
   for (const auto& tab : tabs)
     if (tabClass.isInstance(tab.get())) return tab.get();
   return nullptr;
+}
+
+const TTabClass* TVexaTabManager::ClassOf(const TVexaTab* tab) const {
+  const int index = IndexOf(tab);
+  return index >= 0 ? classes[index] : nullptr;
 }
 
 TVexaTab* TVexaTabManager::FindById(std::uint16_t id) const {
@@ -133,6 +140,7 @@ void TVexaTabManager::NotifyStarted() {
 void TVexaTabManager::Clear() {
   for (auto& tab : tabs) tab.reset();
   tabs.clear();
+  classes.clear();
 }
 
 void ShowTab(TVexaTab* tab) {

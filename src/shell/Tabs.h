@@ -129,6 +129,8 @@ public:
   TVexaTab* FindByClass(const TTabClass& tabClass) const;
   TVexaTab* FindById(std::uint16_t id) const;
   TVexaTab* FindByPageIndex(int pageIndex) const;
+  // The class a module was created from (to open another of the same class).
+  const TTabClass* ClassOf(const TVexaTab* tab) const;
 
   // Guarded: an error in one module is reported and the others still hear.
   void NotifyDeviceChanged(TDeviceInfo* device);
@@ -151,6 +153,7 @@ private:
 
   TPageHost* pageHost;
   std::vector<std::unique_ptr<TVexaTab>> tabs;
+  std::vector<const TTabClass*> classes;  // parallel to tabs
 };
 
 // Makes the module's page active, as if the user had chosen it.

@@ -27,6 +27,14 @@ std::string DeviceTitleSuffix(const TDeviceInfo* device) {
   return {};
 }
 
+int PageIndexAfterClosing(int pageIndex, int activePageIndex, int pageCount) {
+  int next = activePageIndex;
+  // Closing a page to the right of the active one leaves the active page alone; only
+  // the active page itself, when it is the last, hands over to its left neighbour.
+  if (pageIndex < activePageIndex || (pageIndex == activePageIndex && pageIndex == pageCount - 1)) --next;
+  return next;
+}
+
 TMainController::TMainController(TVexaCore& coreRef, TDeviceManager& deviceList, TVexaTabManager& tabManager,
                                  TStatusProperties& statusProperties, const TMainSettings& mainSettings,
                                  TMainWindowHost& window)

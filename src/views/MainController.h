@@ -40,6 +40,10 @@ public:
 // brand, nothing otherwise.
 std::string DeviceTitleSuffix(const TDeviceInfo* device);
 
+// The page that is active after the page at pageIndex closes: one to the left when
+// the closed page stood left of the active one, or was the active page and the last.
+int PageIndexAfterClosing(int pageIndex, int activePageIndex, int pageCount);
+
 class TMainController {
 public:
   TMainController(TVexaCore& core, TDeviceManager& devices, TVexaTabManager& tabs, TStatusProperties& status,

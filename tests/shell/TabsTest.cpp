@@ -107,6 +107,8 @@ TEST_F(TabsTest, IdsLookupsAndRemoval) {
   EXPECT_EQ(manager.FindByClass(TabClassOf<TPlainTab>()), a);
   EXPECT_EQ(manager.FindByClass(TabClassOf<TFailingTab>()), b);
   EXPECT_EQ(manager.FindById(first + 3), c);
+  EXPECT_EQ(manager.ClassOf(b), &TabClassOf<TFailingTab>());
+  EXPECT_EQ(manager.ClassOf(nullptr), nullptr);
 
   manager.Delete(2);  // the failing tab, page 1
   EXPECT_EQ(manager.IndexOf(b), -1);

@@ -2,7 +2,9 @@
 #include "app/cli/CliCommandList.h"
 
 #include "app/cli/CliDecode.h"
+#include "app/cli/CliIdentifyDump.h"
 #include "app/cli/CliKnown.h"
+#include "app/cli/CliMachine.h"
 #include "app/cli/CliRegex.h"
 #include "app/cli/CliSmartDump.h"
 
@@ -10,10 +12,16 @@ namespace vexa {
 
 std::span<const TCliCommandRow> CliCommandList() {
   static const TCliCommandRow kCommands[] = {
-      {"regex", "regex PATTERN SUBJECT", RunCliRegex},
-      {"known", "known MODEL [FIRMWARE [WWN]]", RunCliKnown},
-      {"smart-dump", kCliSmartDumpUsage, RunCliSmartDump},
-      {"decode", "decode MODEL", RunCliDecode},
+      {"regex", "regex PATTERN SUBJECT", RunCliRegex, nullptr},
+      {"known", "known MODEL [FIRMWARE [WWN]]", RunCliKnown, nullptr},
+      {"smart-dump", kCliSmartDumpUsage, RunCliSmartDump, nullptr},
+      {"decode", "decode MODEL", RunCliDecode, nullptr},
+      {"identify-dump", kCliIdentifyDumpUsage, RunCliIdentifyDump, nullptr},
+      {"list", kCliListUsage, nullptr, RunCliList},
+      {"info", kCliInfoUsage, nullptr, RunCliInfo},
+      {"smart", kCliSmartUsage, nullptr, RunCliSmart},
+      {"identify", kCliIdentifyUsage, nullptr, RunCliIdentify},
+      {"partitions", kCliPartitionsUsage, nullptr, RunCliPartitions},
   };
   return kCommands;
 }

@@ -27,31 +27,64 @@ static int RunVersion(const TCliArgs& args, std::FILE* out, std::FILE* err) {
 static int RunHelp(const TCliArgs&, std::FILE* out, std::FILE*);
 
 static const TCliCommandRow kBuiltIn[] = {
-    {"help", "help", RunHelp},
-    {"version", "version", RunVersion},
+    {"help", "help", RunHelp, nullptr},
+    {"version", "version", RunVersion, nullptr},
 };
 
+static constexpr std::string_view kGlobalUsage = "[--replay FILE] [--set SECTION.KEY=VALUE]... COMMAND [ARGUMENTS]";
+
 static int RunHelp(const TCliArgs&, std::FILE* out, std::FILE*) {
-  CliPrint(out, "usage: vexa-cli COMMAND [ARGUMENTS]");
+  CliPrint(out, Format("usage: vexa-cli %s", kGlobalUsage));
   CliPrint(out, "commands:");
   for (const TCliCommandRow& row : kBuiltIn) CliPrint(out, Format("  %s", row.usage));
   for (const TCliCommandRow& row : CliCommandList()) CliPrint(out, Format("  %s", row.usage));
   return 0;
 }
 
+static const TCliCommandRow* FindCommand(std::string_view name) {
+  for (const TCliCommandRow& row : kBuiltIn)
+    if (name == row.name) return &row;
+  for (const TCliCommandRow& row : CliCommandList())
+    if (name == row.name) return &row;
+  return nullptr;
+}
+
 int RunCli(const TCliArgs& args, std::FILE* out, std::FILE* err) {
-  if (args.empty()) {
+  // The global options come first; the command's own options follow its name.
+  TCliGlobalOptions options;
+  std::size_t first = 0;
+  while (first < args.size() && args[first].starts_with("--")) {
+    const std::string& option = args[first];
+    if (option != "--replay" && option != "--set")
+      return CliUsageError(err, Format("unknown option \"%s\"", option), kGlobalUsage);
+    if (first + 1 >= args.size()) return CliUsageError(err, Format("%s needs a value", option), kGlobalUsage);
+    const std::string& value = args[first + 1];
+    if (option == "--replay") {
+      if (options.replayFile) return CliUsageError(err, "--replay may be given once", kGlobalUsage);
+      options.replayFile = value;
+    } else {
+      options.assignments.push_back(value);
+    }
+    first += 2;
+  }
+  if (first >= args.size()) {
+    if (options.Any()) return CliUsageError(err, "no command given", kGlobalUsage);
     RunHelp(args, err, err);
     return 2;
   }
-  const TCliArgs rest(args.begin() + 1, args.end());
-  for (const TCliCommandRow& row : kBuiltIn)
-    if (args[0] == row.name) return row.run(rest, out, err);
-  for (const TCliCommandRow& row : CliCommandList())
-    if (args[0] == row.name) return row.run(rest, out, err);
-  CliPrint(err, Format("vexa-cli: unknown command \"%s\"", args[0]));
-  RunHelp(args, err, err);
-  return 2;
+  const std::string& name = args[first];
+  const TCliArgs rest(args.begin() + static_cast<std::ptrdiff_t>(first) + 1, args.end());
+  const TCliCommandRow* row = FindCommand(name);
+  if (!row) {
+    CliPrint(err, Format("vexa-cli: unknown command \"%s\"", name));
+    RunHelp(args, err, err);
+    return 2;
+  }
+  if (row->runOnMachine) return row->runOnMachine(options, rest, out, err);
+  if (options.Any())
+    return CliUsageError(err, Format("--replay and --set apply to the commands that read drives, not to %s", name),
+                         row->usage);
+  return row->run(rest, out, err);
 }
 
 }  // namespace vexa

@@ -1,25 +1,70 @@
-// vexa.exe: creates the main window on the real machine and runs the message
-// loop until the window closes.
+// vexa.exe: creates the main window on the real machine, or on a recorded one
+// with -replay FILE, and runs the message loop until the window closes.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <exception>
 #include <memory>
 
+#include "platform/ReplayMachine.h"
 #include "platform/win32/Win32Machine.h"
 #include "shell/Shared.h"
+#include "support/Error.h"
 #include "shell/win32/MainWindow.h"
+#include "support/StringIterators.h"
+#include "support/Text.h"
 #include "support/win32/WideText.h"
+
+namespace {
+
+// The file named after -replay (or /replay), empty when the option is absent.
+std::string ReplayFileOf(const std::string& commandLine, bool& present) {
+  vexa::TStringIteratorSpacedQuotes tokens(commandLine);
+  std::string token, file;
+  present = false;
+  tokens.Next(token);
+  while (tokens.Remaining() > 0) {
+    tokens.Next(token);
+    std::string name = vexa::LowerAscii(token);
+    if (!name.empty() && name[0] == '/') name[0] = '-';
+    if (name == "-replay") {
+      present = true;
+      file.clear();
+      if (tokens.Remaining() > 0) tokens.Next(file);
+    }
+  }
+  return file;
+}
+
+// The machine the program shows: the real one, or a recorded one. A recorded machine
+// that cannot be read is reported, and the program goes on with no devices.
+std::unique_ptr<vexa::Machine> MakeMachine(const std::string& commandLine) {
+  bool replay = false;
+  const std::string file = ReplayFileOf(commandLine, replay);
+  if (!replay) return std::make_unique<vexa::Win32Machine>();
+  try {
+    if (file.empty()) throw vexa::EVexaError("-replay needs the name of a machine file");
+    return vexa::ReplayMachine::FromFile(file);
+  } catch (const std::exception& error) {
+    MessageBoxW(nullptr, vexa::Wide(std::string("無法讀取機器檔案.\r\n\r\n") + error.what()).c_str(), L"Vexa",
+                MB_ICONERROR);
+  }
+  return std::make_unique<vexa::ReplayMachine>(vexa::TMachineFile{});
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
   try {
-    vexa::Win32Machine machine;
-    auto form = std::make_unique<vexa::TVexaForm>(machine, vexa::Narrow(GetCommandLineW()));
+    const std::string commandLine = vexa::Narrow(GetCommandLineW());
+    const std::unique_ptr<vexa::Machine> machine = MakeMachine(commandLine);
+    auto form = std::make_unique<vexa::TVexaForm>(*machine, commandLine);
     form->Show(showCommand);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (form->PreTranslate(message)) continue;
       if (!IsDialogMessageW(form->Handle(), &message)) {
         TranslateMessage(&message);
         DispatchMessageW(&message);

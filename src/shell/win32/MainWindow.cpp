@@ -2,9 +2,11 @@
 #include "shell/win32/MainWindow.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <filesystem>
 
+#include "device/DeviceManager.h"
 #include "knowledge/KnownDevicesTables.h"
 #include "shell/App.h"
 #include "shell/Core.h"
@@ -15,7 +17,9 @@
 #include "shell/Tabs.h"
 #include "shell/Version.h"
 #include "shell/win32/PageControl.h"
+#include "support/Utils.h"
 #include "support/win32/WideText.h"
+#include "views/SystemTab.h"
 
 namespace vexa {
 
@@ -25,15 +29,20 @@ constexpr int kRescanGlyph = 128;
 constexpr int kRescanButtonId = 1001;
 constexpr int kDeviceSelectorId = 1002;
 constexpr int kExitButtonId = 1003;
+// Posted once after the first show: the rescan runs when the window is visible.
+constexpr UINT kFirstShowMessage = WM_APP + 1;
+constexpr int kSnapDistance = 16;
 
-// Known-drive table sizes shown by -dbinfo: brands, model rows, firmware rows.
 constexpr TKnownTableSizes kKnownTableSizes{static_cast<int>(KnownBrandCount), static_cast<int>(KnownModelCount),
                                             static_cast<int>(KnownFirmwareCount)};
 
-HFONT CreateIconTitleFont() {
+LOGFONTW IconTitleLogFont() {
   LOGFONTW logFont{};
-  if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof logFont, &logFont, 0)) return nullptr;
-  return CreateFontIndirectW(&logFont);
+  if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof logFont, &logFont, 0)) {
+    logFont.lfHeight = -11;
+    wcscpy(logFont.lfFaceName, L"Tahoma");
+  }
+  return logFont;
 }
 
 std::optional<std::string> LoadResourceString(int id) {
@@ -41,6 +50,12 @@ std::optional<std::string> LoadResourceString(int id) {
   const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
   if (length <= 0 || !text) return std::nullopt;
   return Narrow(std::wstring_view(text, length));
+}
+
+RECT WindowRectOf(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
 }
 
 }  // namespace
@@ -60,16 +75,17 @@ std::string SettingsFileName() {
   return Narrow(file.wstring());
 }
 
+// --- Construction, in the order the rest of the program relies on --------------------
+
 TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef), commandLine(std::move(line)) {
-  // 1. The form itself.
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.hIcon = LoadIconW(windowClass.hInstance, L"MAINICON");
-  windowClass.hIconSm = static_cast<HICON>(
-      LoadImageW(windowClass.hInstance, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                 GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  windowClass.hIconSm = static_cast<HICON>(LoadImageW(windowClass.hInstance, L"MAINICON", IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                      LR_DEFAULTCOLOR));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kWindowClass;
@@ -77,14 +93,37 @@ TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef
   window = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                            CW_USEDEFAULT, CW_USEDEFAULT, 400, 400, nullptr, nullptr, windowClass.hInstance, this);
   if (!window) throw EVexaError("Cannot create the main window");
-  font = CreateIconTitleFont();
+  const LOGFONTW iconTitle = IconTitleLogFont();
+  iconTitleFont = CreateFontIndirectW(&iconTitle);
 
-  // 2. Caption.
-  SetBaseCaption(vexa::BaseCaption());
+  baseCaption = vexa::BaseCaption();
+  SetWindowTextW(window, Wide(baseCaption).c_str());
+  CreateSharedObjects();
+  design = ComputeMainLayout(*scaler);
+  SetClientSize(design.clientWidth, design.clientHeight);
+  CreateControls();
 
-  // 6. Shared objects, in their fixed order.
+  settings = RegisterMainSettings(*config, OuterWidth(), OuterHeight(), GetSystemMetrics(SM_CXSCREEN),
+                                  GetSystemMetrics(SM_CYSCREEN));
+  core->SetDeviceIndexVariable(settings.deviceIndex);
+  controller = std::make_unique<TMainController>(*core, *devices, *tabs, *status, settings, *this);
+  controller->SetBaseCaption(baseCaption);
+
+  AddStartModules();
+  config->LoadAll();
+  config->loadOnRegister = true;
+  ApplyCommandLine(commandLine, *this, kKnownTableSizes);
+  core->started = true;
+  tabs->NotifyStarted();
+}
+
+void TVexaForm::CreateSharedObjects() {
   SetMessageSink([this](std::string_view text, std::uint32_t flags) {
     return MessageBoxW(window, Wide(text).c_str(), Wide(kMessageCaption).c_str(), flags);
+  });
+  SetProgramRunner([this](std::string_view file, std::string_view parameters, std::string_view directory) {
+    ShellExecuteW(window, nullptr, Wide(file).c_str(), Wide(parameters).c_str(),
+                  directory.empty() ? nullptr : Wide(directory).c_str(), SW_SHOWNORMAL);
   });
   HDC screen = GetDC(nullptr);
   const int screenPixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
@@ -92,43 +131,22 @@ TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef
   scaler = std::make_unique<TPixelsPerInch>(screenPixelsPerInch, 0);
   core = std::make_unique<TVexaCore>(machine, ProgramDirectory());
   core->mainWindowHandle = reinterpret_cast<std::uintptr_t>(window);
+  devices = std::make_unique<TDeviceManager>(machine);
+  devices->onChange = [this](TListChange code, int index, TDeviceInfo* device) {
+    if (controller) controller->DeviceListChanged(code, index, device);
+  };
+  core->SetDevices(devices.get());
   tabs = std::make_unique<TVexaTabManager>();
   status = std::make_unique<TStatusProperties>(LoadResourceString);
   status->onChange = [this](int index) { tabs->NotifyStatusProperty(index); };
   config = std::make_unique<TEasyConfigIni>(SettingsFileName());
   config->onChange = [this](TConfigVar* variable) { tabs->NotifyConfigChanged(variable); };
-  App() = TAppObjects{&machine, scaler.get(), core.get(), nullptr, tabs.get(), status.get(), nullptr, config.get()};
-
-  // 7. Controls.
-  design = ComputeMainLayout(*scaler);
-  SetClientSize(design.clientWidth, design.clientHeight);
-  CreateControls();
-
-  // 8. The window's settings, with geometry defaults from the size just set.
-  settings = RegisterMainSettings(*config, OuterWidth(), OuterHeight(), GetSystemMetrics(SM_CXSCREEN),
-                                  GetSystemMetrics(SM_CYSCREEN));
-  core->SetDeviceIndexVariable(settings.deviceIndex);
-
-  // 11. Settings: every variable is announced once loaded.
-  config->LoadAll();
-  config->loadOnRegister = true;
-  // 12. The command line overrides the file.
-  ApplyCommandLine(commandLine, *this, kKnownTableSizes);
-  // 13, 14.
-  core->started = true;
-  tabs->NotifyStarted();
-}
-
-TVexaForm::~TVexaForm() {
-  Shutdown();
-  if (window) DestroyWindow(window);
-  if (font) DeleteObject(font);
-  if (rescanGlyph) DeleteObject(rescanGlyph);
+  App() = TAppObjects{&machine, scaler.get(), core.get(), devices.get(), tabs.get(), status.get(), nullptr, config.get()};
 }
 
 void TVexaForm::CreateControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  pages = std::make_unique<TWin32PageControl>(window, window, font);
+  pages = std::make_unique<TWin32PageControl>(window, window, iconTitleFont);
   pages->onPageChanged = [this](int index) { SetPageIndex(index); };
   tabs->SetPageHost(pages.get());
 
@@ -138,107 +156,39 @@ void TVexaForm::CreateControls() {
                                                 LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS));
   SendMessageW(rescanButton, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(rescanGlyph));
 
-  deviceSelector = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                                   0, 0, 10, 200, window, reinterpret_cast<HMENU>(kDeviceSelectorId), instance, nullptr);
-  SendMessageW(deviceSelector, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  deviceSelector = CreateWindowExW(
+      0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+      0, 0, 10, 200, window, reinterpret_cast<HMENU>(kDeviceSelectorId), instance, nullptr);
+  SendMessageW(deviceSelector, WM_SETFONT, reinterpret_cast<WPARAM>(iconTitleFont), FALSE);
+  // Item height: the selector's height less its frame.
+  const int frame = 2 * (GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYBORDER));
+  SendMessageW(deviceSelector, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), design.deviceSelector.height - frame);
+  SendMessageW(deviceSelector, CB_SETITEMHEIGHT, 0, design.deviceSelector.height - frame);
 
   exitButton = CreateWindowExW(0, WC_BUTTONW, L"&離開", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 10,
                                10, window, reinterpret_cast<HMENU>(kExitButtonId), instance, nullptr);
-  SendMessageW(exitButton, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageW(exitButton, WM_SETFONT, reinterpret_cast<WPARAM>(iconTitleFont), FALSE);
   LayOutControls();
 }
 
-// Anchors: the page control follows all four sides, the rescan button the left and
-// bottom, the selector left, right and bottom, the exit button right and bottom.
-void TVexaForm::LayOutControls() {
-  if (!pages) return;
-  const int w = ClientWidth(), h = ClientHeight();
-  const int dw = w - design.clientWidth, dh = h - design.clientHeight;
-  const TRect& p = design.pageControl;
-  pages->Resize(RECT{p.left, p.top, p.left + p.width + dw, p.top + p.height + dh});
-  const TRect& r = design.rescanButton;
-  MoveWindow(rescanButton, r.left, r.top + dh, r.width, r.height, TRUE);
-  const TRect& s = design.deviceSelector;
-  MoveWindow(deviceSelector, s.left, s.top + dh, s.width + dw, s.height * 10, TRUE);
-  const TRect& e = design.exitButton;
-  MoveWindow(exitButton, e.left + dw, e.top + dh, e.width, e.height, TRUE);
+// The modules of the first start, in their fixed order; the System module first,
+// so it applies each loaded setting before any page hears of it.
+void TVexaForm::AddStartModules() {
+  SetSystemWindowActions(this);
+  tabs->Add(TabClassOf<TSystemTab>());
 }
 
-void TVexaForm::Show(int showCommand) {
-  ShowWindow(window, settings.windowMaxed && settings.windowMaxed->Value() ? SW_SHOWMAXIMIZED : showCommand);
-  UpdateWindow(window);
-}
-
-TEasyConfig& TVexaForm::Config() { return *config; }
-
-std::int32_t TVexaForm::ClientWidth() const {
-  RECT rect;
-  GetClientRect(window, &rect);
-  return rect.right - rect.left;
-}
-
-std::int32_t TVexaForm::ClientHeight() const {
-  RECT rect;
-  GetClientRect(window, &rect);
-  return rect.bottom - rect.top;
-}
-
-void TVexaForm::SetClientSize(std::int32_t width, std::int32_t height) {
-  RECT rect{0, 0, width, height};
-  AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
-  SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::int32_t TVexaForm::OuterWidth() const {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  return rect.right - rect.left;
-}
-
-std::int32_t TVexaForm::OuterHeight() const {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  return rect.bottom - rect.top;
-}
-
-std::int32_t TVexaForm::Left() const {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  return rect.left;
-}
-
-std::int32_t TVexaForm::Top() const {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  return rect.top;
-}
-
-void TVexaForm::SetBaseCaption(std::string caption) {
-  baseCaption = std::move(caption);
-  SetWindowTextW(window, Wide(baseCaption).c_str());
-}
-
-void TVexaForm::SetPageIndex(int index) {
-  if (!settings.pageIndex) return;
-  if (index != settings.pageIndex->Value()) previousPageIndex = settings.pageIndex->Value();
-  settings.pageIndex->SetValue(index);
-}
-
-void TVexaForm::SaveGeometry() {
-  WINDOWPLACEMENT placement{};
-  placement.length = sizeof placement;
-  if (!settings.windowWidth || !IsWindowVisible(window) || !GetWindowPlacement(window, &placement)) return;
-  const RECT& r = placement.rcNormalPosition;
-  settings.windowWidth->StoreSilently(r.right - r.left);
-  settings.windowHeight->StoreSilently(r.bottom - r.top);
-  settings.windowLeft->StoreSilently(r.left);
-  settings.windowTop->StoreSilently(r.top);
+TVexaForm::~TVexaForm() {
+  Shutdown();
+  if (window) DestroyWindow(window);
+  for (HFONT font : {iconTitleFont, mainFont, deviceFont})
+    if (font) DeleteObject(font);
+  if (rescanGlyph) DeleteObject(rescanGlyph);
 }
 
 // Shutdown order: modules hear there is no device, pending messages run once, the
-// modules go, then the other shared objects, and last the settings are written.
+// device list goes (records first), then the modules, then the other shared
+// objects, and last the settings are written.
 void TVexaForm::Shutdown() {
   if (shutDown) return;
   shutDown = true;
@@ -253,8 +203,14 @@ void TVexaForm::Shutdown() {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
+    devices->BeginUpdate();
+    controller.reset();
+    core->SetDevices(nullptr);
+    App().devices = nullptr;
+    devices.reset();
     tabs.reset();
     App().tabs = nullptr;
+    SetSystemWindowActions(nullptr);
     status.reset();
     App().status = nullptr;
     scaler.reset();
@@ -267,7 +223,248 @@ void TVexaForm::Shutdown() {
   } catch (const std::exception& error) {
     MessageBoxW(window, Wide(error.what()).c_str(), Wide(kMessageCaption).c_str(), MB_ICONERROR);
   }
+  SetMessageSink({});
+  SetProgramRunner({});
 }
+
+// --- Layout and geometry ----------------------------------------------------------------
+
+// Anchors: the page control follows all four sides, the rescan button the left and
+// bottom, the selector left, right and bottom, the exit button right and bottom.
+void TVexaForm::LayOutControls() {
+  if (!pages) return;
+  const int w = ClientWidth(), h = ClientHeight();
+  const int dw = w - design.clientWidth, dh = h - design.clientHeight;
+  const TRect& p = design.pageControl;
+  pages->Resize(RECT{p.left, p.top, p.left + std::max(0, p.width + dw), p.top + std::max(0, p.height + dh)});
+  const TRect& r = design.rescanButton;
+  MoveWindow(rescanButton, r.left, r.top + dh, r.width, r.height, TRUE);
+  const TRect& s = design.deviceSelector;
+  MoveWindow(deviceSelector, s.left, s.top + dh, std::max(0, s.width + dw), s.height * 10, TRUE);
+  SendMessageW(deviceSelector, CB_SETDROPPEDWIDTH, std::max(0, s.width + dw), 0);
+  const TRect& e = design.exitButton;
+  MoveWindow(exitButton, e.left + dw, e.top + dh, e.width, e.height, TRUE);
+}
+
+void TVexaForm::Show(int showCommand) {
+  ShowWindow(window, settings.windowMaxed->Value() ? SW_SHOWMAXIMIZED : showCommand);
+  UpdateWindow(window);
+  if (!shown) {
+    shown = true;
+    PostMessageW(window, kFirstShowMessage, 0, 0);
+  }
+}
+
+TEasyConfig& TVexaForm::Config() { return *config; }
+
+std::int32_t TVexaForm::ClientWidth() const {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  return rect.right - rect.left;
+}
+
+std::int32_t TVexaForm::ClientHeight() const {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  return rect.bottom - rect.top;
+}
+
+void TVexaForm::SetClientSize(std::int32_t width, std::int32_t height) {
+  // A usable window whatever the settings or the command line say.
+  width = Clamp(width, 200, 16000);
+  height = Clamp(height, 150, 16000);
+  RECT rect{0, 0, width, height};
+  AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+  SetWindowPos(window, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::int32_t TVexaForm::OuterWidth() const { return WindowRectOf(window).right - WindowRectOf(window).left; }
+std::int32_t TVexaForm::OuterHeight() const { return WindowRectOf(window).bottom - WindowRectOf(window).top; }
+std::int32_t TVexaForm::Left() const { return WindowRectOf(window).left; }
+std::int32_t TVexaForm::Top() const { return WindowRectOf(window).top; }
+
+const std::string& TVexaForm::BaseCaption() const { return baseCaption; }
+
+void TVexaForm::SetBaseCaption(std::string caption) {
+  baseCaption = std::move(caption);
+  if (controller) controller->SetBaseCaption(baseCaption);
+  SetWindowTextW(window, Wide(baseCaption).c_str());
+}
+
+void TVexaForm::SaveGeometry() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (!IsWindowVisible(window) || !GetWindowPlacement(window, &placement)) return;
+  const RECT& r = placement.rcNormalPosition;
+  settings.windowWidth->StoreSilently(r.right - r.left);
+  settings.windowHeight->StoreSilently(r.bottom - r.top);
+  settings.windowLeft->StoreSilently(r.left);
+  settings.windowTop->StoreSilently(r.top);
+}
+
+// Edges within the snap distance of the work area's edges join them.
+void TVexaForm::SnapToWorkArea() {
+  if (IsZoomed(window)) return;
+  RECT area{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return;
+  RECT r = WindowRectOf(window);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  int left = r.left, top = r.top;
+  if (std::abs(area.left - left) <= kSnapDistance) left = area.left;
+  if (std::abs(area.top - top) <= kSnapDistance) top = area.top;
+  if (std::abs(area.right - left - width) <= kSnapDistance) left = area.right - width;
+  if (std::abs(area.bottom - top - height) <= kSnapDistance) top = area.bottom - height;
+  if (left != r.left || top != r.top) SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+// --- What the controller asks ----------------------------------------------------------
+
+void TVexaForm::SetBusyCursor(bool busy) {
+  busyDepth = std::max(0, busyDepth + (busy ? 1 : -1));
+  SetCursor(LoadCursorW(nullptr, busyDepth > 0 ? IDC_WAIT : IDC_ARROW));
+}
+
+void TVexaForm::HideTooltip() {}
+
+void TVexaForm::SetTitle(const std::string& title) { SetWindowTextW(window, Wide(title).c_str()); }
+
+void TVexaForm::SelectorAdd(const std::string& displayName, TDeviceInfo* device) {
+  const LRESULT index = SendMessageW(deviceSelector, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(displayName).c_str()));
+  if (index >= 0) SendMessageW(deviceSelector, CB_SETITEMDATA, index, reinterpret_cast<LPARAM>(device));
+}
+
+void TVexaForm::SelectorRemove(TDeviceInfo* device) {
+  const LRESULT count = SendMessageW(deviceSelector, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    if (SendMessageW(deviceSelector, CB_GETITEMDATA, i, 0) == reinterpret_cast<LRESULT>(device)) {
+      SendMessageW(deviceSelector, CB_DELETESTRING, i, 0);
+      return;
+    }
+  }
+}
+
+void TVexaForm::SelectorClear() { SendMessageW(deviceSelector, CB_RESETCONTENT, 0, 0); }
+
+void TVexaForm::SelectorSetIndex(int index) { SendMessageW(deviceSelector, CB_SETCURSEL, index, 0); }
+
+void TVexaForm::SelectorRepaint() { InvalidateRect(deviceSelector, nullptr, TRUE); }
+
+void TVexaForm::RepaintWindow() { InvalidateRect(window, nullptr, TRUE); }
+
+// --- What the System module asks ------------------------------------------------------
+
+HFONT TVexaForm::MakeFont(std::string_view description) const {
+  const LOGFONTW base = IconTitleLogFont();
+  const TFontSpec iconTitle{base.lfHeight, 400, false, false, false, Narrow(base.lfFaceName)};
+  const TFontSpec spec = scaler->ParseFont(description, &iconTitle);
+  LOGFONTW logFont{};
+  logFont.lfHeight = Clamp(spec.height, -400, 400);
+  logFont.lfWeight = spec.weight;
+  logFont.lfItalic = spec.italic;
+  logFont.lfUnderline = spec.underline;
+  logFont.lfStrikeOut = spec.strikeOut;
+  logFont.lfCharSet = DEFAULT_CHARSET;
+  const std::wstring face = Wide(spec.face);
+  wcsncpy(logFont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  return CreateFontIndirectW(&logFont);
+}
+
+void TVexaForm::SetMainFont(std::string_view description) {
+  HFONT font = MakeFont(description);
+  if (!font) return;
+  for (HWND control : {pages->Handle(), exitButton}) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (mainFont) DeleteObject(mainFont);
+  mainFont = font;
+  LayOutControls();
+}
+
+void TVexaForm::SetDeviceFont(std::string_view description) {
+  HFONT font = MakeFont(description);
+  if (!font) return;
+  SendMessageW(deviceSelector, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (deviceFont) DeleteObject(deviceFont);
+  deviceFont = font;
+}
+
+int TVexaForm::PageCount() const { return TabCtrl_GetItemCount(pages->Handle()); }
+
+void TVexaForm::SetActivePage(int index) { pages->SelectPage(index); }
+
+int TVexaForm::SelectorItemCount() const { return static_cast<int>(SendMessageW(deviceSelector, CB_GETCOUNT, 0, 0)); }
+
+void TVexaForm::SetSelectorIndex(int index) { SelectorSetIndex(index); }
+
+void TVexaForm::SelectDevice() {
+  if (controller) controller->SelectDevice();
+}
+
+void TVexaForm::SetStayOnTop(bool onTop) {
+  SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// Geometry from the settings file is kept within reach of the screen, so absurd
+// values still give a window the user can see and move.
+void TVexaForm::SetOuterWidth(int width) {
+  SetWindowPos(window, nullptr, 0, 0, Clamp(width, 200, 16000), OuterHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TVexaForm::SetOuterHeight(int height) {
+  SetWindowPos(window, nullptr, 0, 0, OuterWidth(), Clamp(height, 150, 16000), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TVexaForm::SetOuterLeft(int left) {
+  const int screen = GetSystemMetrics(SM_CXVIRTUALSCREEN), origin = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  left = Clamp(left, origin - OuterWidth() + 100, origin + std::max(screen, 200) - 100);
+  SetWindowPos(window, nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TVexaForm::SetOuterTop(int top) {
+  const int screen = GetSystemMetrics(SM_CYVIRTUALSCREEN), origin = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  top = Clamp(top, origin, origin + std::max(screen, 200) - 100);
+  SetWindowPos(window, nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TVexaForm::ShowMaximized(bool maximized) {
+  if (IsWindowVisible(window)) ShowWindow(window, maximized ? SW_MAXIMIZE : SW_RESTORE);
+}
+
+std::uintptr_t TVexaForm::RescanButtonWindow() const { return reinterpret_cast<std::uintptr_t>(rescanButton); }
+std::uintptr_t TVexaForm::DeviceSelectorWindow() const { return reinterpret_cast<std::uintptr_t>(deviceSelector); }
+
+// --- Pages ----------------------------------------------------------------------------------
+
+void TVexaForm::SetPageIndex(int index) {
+  if (index != settings.pageIndex->Value()) previousPageIndex = settings.pageIndex->Value();
+  settings.pageIndex->SetValue(index);
+}
+
+TVexaTab* TVexaForm::ShowPageOfClass(const TTabClass& tabClass) {
+  TVexaTab* tab = tabs->FindByClass(tabClass);
+  if (!tab) tab = tabs->Add(tabClass);
+  ShowTab(tab);
+  return tab;
+}
+
+void TVexaForm::ClosePage(int pageIndex) {
+  TVexaTab* tab = tabs->FindByPageIndex(pageIndex);
+  if (!tab) return;
+  const int next = PageIndexAfterClosing(pageIndex, pages->ActivePageIndex(), PageCount());
+  SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+  tabs->Delete(tabs->IndexOf(tab));
+  settings.pageIndex->SetValue(std::max(0, next));
+  SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void TVexaForm::StartSecondWindow() {
+  const int offset = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYDLGFRAME);
+  const TSecondWindowCommand command = BuildSecondWindowCommand(commandLine, Left(), Top(), offset, 0);
+  RunProgram(command.program, command.parameters, "");
+}
+
+// --- Messages -------------------------------------------------------------------------------
 
 LRESULT CALLBACK TVexaForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
@@ -277,6 +474,11 @@ LRESULT CALLBACK TVexaForm::WindowProc(HWND window, UINT message, WPARAM wParam,
   }
   auto* form = reinterpret_cast<TVexaForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!form) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    form->window = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
   try {
     return form->Handle(message, wParam, lParam);
   } catch (const std::exception& error) {
@@ -291,26 +493,72 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       LayOutControls();
       return 0;
     case WM_EXITSIZEMOVE:
+      SnapToWorkArea();
       SaveGeometry();
+      return 0;
+    case WM_SETCURSOR:
+      if (busyDepth > 0) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
+    case kFirstShowMessage:
+      controller->Rescan();
+      return 0;
+    case TWin32PageControl::kClosePageMessage:
+      ClosePage(static_cast<int>(wParam));
       return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (pages && header->hwndFrom == pages->Handle() && header->code == TCN_SELCHANGE) pages->HandleSelectionChange();
+      if (header->hwndFrom == pages->Handle() && header->code == TCN_SELCHANGE) pages->HandleSelectionChange();
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      if (item->CtlID == kDeviceSelectorId) {
+        item->itemHeight = design.deviceSelector.height - 2 * (GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYBORDER));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID == kDeviceSelectorId) {
+        DrawSelectorItem(*item);
+        return TRUE;
+      }
       break;
     }
     case WM_COMMAND:
-      if (LOWORD(wParam) == kExitButtonId && HIWORD(wParam) == BN_CLICKED) {
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        return 0;
+      switch (LOWORD(wParam)) {
+        case kExitButtonId:
+          if (HIWORD(wParam) == BN_CLICKED) PostMessageW(window, WM_CLOSE, 0, 0);
+          return 0;
+        case kRescanButtonId:
+          if (HIWORD(wParam) == BN_CLICKED) controller->Rescan();
+          return 0;
+        case kDeviceSelectorId:
+          if (HIWORD(wParam) == CBN_SELCHANGE) {
+            const LRESULT index = SendMessageW(deviceSelector, CB_GETCURSEL, 0, 0);
+            if (index >= 0) settings.deviceIndex->SetValue(static_cast<int>(index));
+          }
+          return 0;
+        default:
+          break;
       }
       break;
+    case WM_SYSCOMMAND: {
+      const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+      if ((wParam & 0xFFF0) == SC_MAXIMIZE) settings.windowMaxed->SetValue(true);
+      if ((wParam & 0xFFF0) == SC_RESTORE) settings.windowMaxed->SetValue(false);
+      return result;
+    }
     case WM_CLOSE:
       Shutdown();
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
-      window = nullptr;
       return 0;
     default:
       break;

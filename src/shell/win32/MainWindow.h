@@ -1,7 +1,9 @@
 // TVexaForm: the one window of the program. It creates and owns the
 // process-wide objects in their fixed order, holds the page control with the
-// modules' pages, the rescan button, the device selector and the exit button,
-// and writes the settings when it closes.
+// modules' pages, the rescan button, the owner-drawn device selector and the exit
+// button, performs what the portable controller and the System module decide,
+// turns keys, clicks and menu commands into settings changes, and writes the
+// settings when it closes.
 #pragma once
 
 #include <windows.h>
@@ -11,18 +13,23 @@
 
 #include "shell/CommandLine.h"
 #include "shell/MainSettings.h"
+#include "views/MainController.h"
+#include "views/SystemWindowActions.h"
 
 namespace vexa {
 
 class Machine;
 class TPixelsPerInch;
 class TVexaCore;
+class TDeviceManager;
 class TVexaTabManager;
+class TVexaTab;
+struct TTabClass;
 class TStatusProperties;
 class TEasyConfigIni;
 class TWin32PageControl;
 
-class TVexaForm : public TCommandLineHost {
+class TVexaForm : public TCommandLineHost, public TMainWindowHost, public TSystemWindowActions {
 public:
   static constexpr wchar_t kWindowClass[] = L"TVexaForm";
 
@@ -34,7 +41,12 @@ public:
   TVexaForm& operator=(const TVexaForm&) = delete;
 
   HWND Handle() const { return window; }
+  // Shows the window; the first show rescans the devices.
   void Show(int showCommand);
+  // The application-wide hook: keys (the form sees them before its controls) and
+  // the mouse wheel (it scrolls what is under the mouse). True when the message was
+  // handled and must not be dispatched.
+  bool PreTranslate(MSG& message);
 
   // TCommandLineHost
   TEasyConfig& Config() override;
@@ -46,39 +58,82 @@ public:
   std::int32_t Left() const override;
   std::int32_t Top() const override;
   void OpenDebugPage() override {}
-  const std::string& BaseCaption() const override { return baseCaption; }
+  const std::string& BaseCaption() const override;
   void SetBaseCaption(std::string caption) override;
+
+  // TMainWindowHost
+  void SetBusyCursor(bool busy) override;
+  void HideTooltip() override;
+  void SetTitle(const std::string& title) override;
+  void SelectorAdd(const std::string& displayName, TDeviceInfo* device) override;
+  void SelectorRemove(TDeviceInfo* device) override;
+  void SelectorClear() override;
+  void SelectorSetIndex(int index) override;
+  void SelectorRepaint() override;
+  void RepaintWindow() override;
+
+  // TSystemWindowActions
+  void SetMainFont(std::string_view description) override;
+  void SetDeviceFont(std::string_view description) override;
+  int PageCount() const override;
+  void SetActivePage(int index) override;
+  int SelectorItemCount() const override;
+  void SetSelectorIndex(int index) override;
+  void SelectDevice() override;
+  void SetStayOnTop(bool onTop) override;
+  void SetOuterWidth(int width) override;
+  void SetOuterHeight(int height) override;
+  void SetOuterLeft(int left) override;
+  void SetOuterTop(int top) override;
+  void ShowMaximized(bool maximized) override;
+  std::uintptr_t RescanButtonWindow() const override;
+  std::uintptr_t DeviceSelectorWindow() const override;
 
 private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateSharedObjects();
   void CreateControls();
+  void AddStartModules();
   void LayOutControls();
   void SetPageIndex(int index);
+  void ClosePage(int pageIndex);
+  TVexaTab* ShowPageOfClass(const TTabClass& tabClass);
+  void StartSecondWindow();
   void SaveGeometry();
+  void SnapToWorkArea();
+  bool HandleKey(UINT key);
+  bool HandleWheel(const MSG& message);
+  void DrawSelectorItem(const DRAWITEMSTRUCT& item);
+  HFONT MakeFont(std::string_view description) const;
   void Shutdown();
 
   Machine& machine;
   std::string commandLine;
   HWND window = nullptr;
-  HFONT font = nullptr;
+  HFONT iconTitleFont = nullptr;
+  HFONT mainFont = nullptr;
+  HFONT deviceFont = nullptr;
   std::string baseCaption;
   int previousPageIndex = 0;
+  bool shown = false;
   bool shutDown = false;
+  int busyDepth = 0;
 
   std::unique_ptr<TPixelsPerInch> scaler;
   std::unique_ptr<TVexaCore> core;
+  std::unique_ptr<TDeviceManager> devices;
   std::unique_ptr<TVexaTabManager> tabs;
   std::unique_ptr<TStatusProperties> status;
   std::unique_ptr<TEasyConfigIni> config;
   std::unique_ptr<TWin32PageControl> pages;
+  std::unique_ptr<TMainController> controller;
   TMainSettings settings{};
 
   HWND rescanButton = nullptr;
   HWND deviceSelector = nullptr;
   HWND exitButton = nullptr;
   HBITMAP rescanGlyph = nullptr;
-  // Distances kept by the anchored controls, taken from the design layout.
   TMainLayout design{};
 };
 

@@ -1,20 +1,30 @@
-// vexa-probe.exe: drives a running vexa.exe from outside with ordinary window
-// messages, for the end-to-end tests under Wine, and prints what its controls show.
-//   vexa-probe wait [ms]      wait for the main window; print its title
-//   vexa-probe title          print the main window's title
-//   vexa-probe controls       print each child control: class, then its text
-//   vexa-probe close          ask the window to close (WM_CLOSE) and wait until it is gone
+// vexa-probe.exe: drives a running vexa.exe from outside, for the end-to-end tests
+// under Wine, with ordinary input (keys through the system's input queue, clicks and
+// menu commands as window messages) and reads back what its controls show.
+//   vexa-probe wait [ms]            wait for the main window; print its title
+//   vexa-probe title                print the main window's title
+//   vexa-probe controls             each descendant control: class, id, text
+//   vexa-probe selector             the device selector's items; the chosen one marked "*"
+//   vexa-probe tabs                 the page captions; the active one marked "*"
+//   vexa-probe list N               the cells of the N-th visible list view (tab-separated rows)
+//   vexa-probe text ID              the text of the visible control with that id
+//   vexa-probe keys KEY...          type keys such as ctrl+next, alt+3, f9, 2 (in order)
+//   vexa-probe click ID [right|double]   click the visible control with that id
+//   vexa-probe syscommand N         send a system-menu command
+//   vexa-probe close                ask the window to close and wait until it is gone
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
 HWND FindMain() { return FindWindowW(L"TVexaForm", nullptr); }
 
-void PrintUtf8(const std::wstring& text) {
+void Print(const std::wstring& text) {
   const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(size, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
@@ -23,16 +33,132 @@ void PrintUtf8(const std::wstring& text) {
 }
 
 std::wstring TextOf(HWND window) {
-  wchar_t buffer[1024] = L"";
-  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
+  wchar_t buffer[2048] = L"";
+  SendMessageTimeoutW(window, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 2000, nullptr);
   return buffer;
 }
 
-BOOL CALLBACK PrintChild(HWND child, LPARAM) {
-  wchar_t className[128] = L"";
-  GetClassNameW(child, className, 128);
-  PrintUtf8(std::wstring(className) + L"\t" + TextOf(child));
+std::wstring ClassOf(HWND window) {
+  wchar_t name[128] = L"";
+  GetClassNameW(window, name, 128);
+  return name;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM list) {
+  reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
   return TRUE;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> found;
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool ReallyVisible(HWND window) { return IsWindowVisible(window) != FALSE; }
+
+HWND ControlById(HWND main, int id) {
+  for (HWND child : Descendants(main))
+    if (GetDlgCtrlID(child) == id && ReallyVisible(child)) return child;
+  return nullptr;
+}
+
+// Memory in the other process, for the list view's cross-process requests.
+class TRemote {
+public:
+  TRemote(HWND window, SIZE_T size) : size(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process) memory = VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~TRemote() {
+    if (memory) VirtualFreeEx(process, memory, 0, MEM_RELEASE);
+    if (process) CloseHandle(process);
+  }
+  void* Address() const { return memory; }
+  void Write(const void* data, SIZE_T bytes, SIZE_T offset = 0) {
+    WriteProcessMemory(process, static_cast<char*>(memory) + offset, data, bytes, nullptr);
+  }
+  void Read(void* data, SIZE_T bytes, SIZE_T offset = 0) {
+    ReadProcessMemory(process, static_cast<char*>(memory) + offset, data, bytes, nullptr);
+  }
+
+private:
+  SIZE_T size;
+  HANDLE process = nullptr;
+  void* memory = nullptr;
+};
+
+void PrintList(HWND list) {
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  constexpr SIZE_T kText = 1024;
+  TRemote remote(list, sizeof(LVITEMW) + kText * sizeof(wchar_t));
+  if (!remote.Address()) return;
+  for (int row = 0; row < rows; ++row) {
+    std::wstring line;
+    for (int column = 0; column < std::max(columns, 1); ++column) {
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.cchTextMax = kText;
+      item.pszText = reinterpret_cast<LPWSTR>(static_cast<char*>(remote.Address()) + sizeof(LVITEMW));
+      remote.Write(&item, sizeof item);
+      SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote.Address()));
+      wchar_t text[kText] = L"";
+      remote.Read(text, sizeof text - sizeof(wchar_t), sizeof(LVITEMW));
+      if (column > 0) line += L"\t";
+      line += text;
+    }
+    Print(line);
+  }
+}
+
+WORD KeyCode(const std::wstring& name) {
+  static const struct {
+    const wchar_t* name;
+    WORD code;
+  } kNames[] = {{L"next", VK_NEXT}, {L"prior", VK_PRIOR}, {L"left", VK_LEFT}, {L"right", VK_RIGHT},
+                {L"up", VK_UP},     {L"down", VK_DOWN},   {L"return", VK_RETURN}, {L"delete", VK_DELETE},
+                {L"insert", VK_INSERT}, {L"escape", VK_ESCAPE}, {L"tab", VK_TAB}};
+  for (const auto& row : kNames)
+    if (name == row.name) return row.code;
+  if (name.size() >= 2 && (name[0] == L'f' || name[0] == L'F')) return static_cast<WORD>(VK_F1 + _wtoi(name.c_str() + 1) - 1);
+  if (name.size() == 1) return static_cast<WORD>(towupper(name[0]));
+  return 0;
+}
+
+// "ctrl+shift+r": modifiers down, the key down and up, modifiers up.
+void Type(const std::wstring& spec) {
+  std::vector<WORD> modifiers;
+  std::wstring rest = spec;
+  for (;;) {
+    const size_t plus = rest.find(L'+');
+    if (plus == std::wstring::npos) break;
+    const std::wstring part = rest.substr(0, plus);
+    modifiers.push_back(part == L"ctrl" ? VK_CONTROL : part == L"alt" ? VK_MENU : VK_SHIFT);
+    rest = rest.substr(plus + 1);
+  }
+  std::vector<INPUT> inputs;
+  auto add = [&](WORD code, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = code;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(input);
+  };
+  for (WORD m : modifiers) add(m, false);
+  add(KeyCode(rest), false);
+  add(KeyCode(rest), true);
+  for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) add(*it, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  Sleep(300);
+}
+
+int Fail(const char* text) {
+  std::fprintf(stderr, "vexa-probe: %s\n", text);
+  return 1;
 }
 
 }  // namespace
@@ -44,33 +170,96 @@ int wmain(int argc, wchar_t** argv) {
     const DWORD start = GetTickCount();
     HWND main = nullptr;
     while (!(main = FindMain()) || !IsWindowVisible(main)) {
-      if (GetTickCount() - start > limit) {
-        std::fputs("vexa-probe: no main window\n", stderr);
-        return 1;
-      }
+      if (GetTickCount() - start > limit) return Fail("no main window");
       Sleep(100);
     }
-    PrintUtf8(TextOf(main));
+    Sleep(500);  // the first show rescans the devices
+    Print(TextOf(main));
     return 0;
   }
   HWND main = FindMain();
-  if (!main) {
-    std::fputs("vexa-probe: no main window\n", stderr);
-    return 1;
-  }
+  if (!main) return Fail("no main window");
   if (command == L"title") {
-    PrintUtf8(TextOf(main));
+    Print(TextOf(main));
   } else if (command == L"controls") {
-    EnumChildWindows(main, PrintChild, 0);
+    for (HWND child : Descendants(main))
+      Print(ClassOf(child) + L"\t" + std::to_wstring(GetDlgCtrlID(child)) + L"\t" + TextOf(child));
+  } else if (command == L"selector" || command == L"tabs") {
+    for (HWND child : Descendants(main)) {
+      const std::wstring name = ClassOf(child);
+      if (command == L"selector" && name == WC_COMBOBOXW && GetParent(child) == main) {
+        const int count = static_cast<int>(SendMessageW(child, CB_GETCOUNT, 0, 0));
+        const int chosen = static_cast<int>(SendMessageW(child, CB_GETCURSEL, 0, 0));
+        for (int i = 0; i < count; ++i) {
+          wchar_t text[512] = L"";
+          if (SendMessageW(child, CB_GETLBTEXTLEN, i, 0) < 511) SendMessageW(child, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+          Print(std::wstring(i == chosen ? L"*" : L" ") + text);
+        }
+        return 0;
+      }
+      if (command == L"tabs" && name == WC_TABCONTROLW) {
+        const int count = TabCtrl_GetItemCount(child);
+        const int active = TabCtrl_GetCurSel(child);
+        TRemote remote(child, sizeof(TCITEMW) + 512 * sizeof(wchar_t));
+        for (int i = 0; i < count; ++i) {
+          TCITEMW item{};
+          item.mask = TCIF_TEXT;
+          item.cchTextMax = 512;
+          item.pszText = reinterpret_cast<LPWSTR>(static_cast<char*>(remote.Address()) + sizeof(TCITEMW));
+          remote.Write(&item, sizeof item);
+          SendMessageW(child, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(remote.Address()));
+          wchar_t text[512] = L"";
+          remote.Read(text, sizeof text - sizeof(wchar_t), sizeof(TCITEMW));
+          Print(std::wstring(i == active ? L"*" : L" ") + text);
+        }
+        return 0;
+      }
+    }
+    return Fail("control not found");
+  } else if (command == L"list" && argc > 2) {
+    int wanted = _wtoi(argv[2]);
+    for (HWND child : Descendants(main))
+      if (ClassOf(child) == WC_LISTVIEWW && ReallyVisible(child) && wanted-- == 0) {
+        PrintList(child);
+        return 0;
+      }
+    return Fail("no such list view");
+  } else if (command == L"text" && argc > 2) {
+    HWND control = ControlById(main, _wtoi(argv[2]));
+    if (!control) return Fail("no such control");
+    Print(TextOf(control));
+  } else if (command == L"keys") {
+    SetForegroundWindow(main);
+    Sleep(200);
+    for (int i = 2; i < argc; ++i) Type(argv[i]);
+  } else if (command == L"click" && argc > 2) {
+    HWND control = ControlById(main, _wtoi(argv[2]));
+    if (!control) return Fail("no such control");
+    const std::wstring how = argc > 3 ? argv[3] : L"";
+    const LPARAM at = MAKELPARAM(3, 3);
+    if (how == L"right") {
+      PostMessageW(control, WM_RBUTTONDOWN, MK_RBUTTON, at);
+      PostMessageW(control, WM_RBUTTONUP, 0, at);
+    } else {
+      PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+      PostMessageW(control, WM_LBUTTONUP, 0, at);
+      if (how == L"double") {
+        PostMessageW(control, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostMessageW(control, WM_LBUTTONUP, 0, at);
+      }
+    }
+    Sleep(300);
+  } else if (command == L"syscommand" && argc > 2) {
+    PostMessageW(main, WM_SYSCOMMAND, _wtoi(argv[2]), 0);
+    Sleep(300);
   } else if (command == L"close") {
     PostMessageW(main, WM_CLOSE, 0, 0);
     for (int i = 0; i < 300 && IsWindow(main); ++i) Sleep(100);
-    if (IsWindow(main)) {
-      std::fputs("vexa-probe: the window did not close\n", stderr);
-      return 1;
-    }
+    if (IsWindow(main)) return Fail("the window did not close");
   } else {
-    std::fputs("usage: vexa-probe wait [ms] | title | controls | close\n", stderr);
+    std::fputs("usage: vexa-probe wait [ms] | title | controls | selector | tabs | list N | text ID | keys KEY... |"
+               " click ID [right|double] | syscommand N | close\n",
+               stderr);
     return 2;
   }
   return 0;

@@ -1,0 +1,211 @@
+// The machine commands: a console session over the chosen machine, the device
+// chosen through system.device_index as the window chooses it, and the pages'
+// texts printed tab-separated. Every field a drive or a machine file supplies is
+// printed through CliSafeText.
+#include "app/cli/CliMachine.h"
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/cli/CliIdentifyDump.h"
+#include "app/cli/CliText.h"
+#include "device/DeviceManager.h"
+#include "platform/ReplayMachine.h"
+#include "shell/Shared.h"
+#include "shell/StatusProperties.h"
+#include "support/Format.h"
+#include "views/ConsoleSession.h"
+#include "views/IdentifyTab.h"
+#include "views/PartitionsTab.h"
+#include "views/SmartTab.h"
+
+#ifdef _WIN32
+#include "platform/win32/Win32Machine.h"
+#endif
+
+namespace vexa {
+
+namespace {
+
+constexpr std::string_view kSetUsage = "--set SECTION.KEY=VALUE COMMAND";
+
+std::unique_ptr<Machine> OpenMachine(const TCliGlobalOptions& options, std::FILE* err) {
+  if (options.replayFile) {
+    try {
+      return ReplayMachine::FromFile(*options.replayFile);
+    } catch (const std::exception& error) {
+      CliPrint(err, Format("vexa-cli: %s", error.what()));
+      return nullptr;
+    }
+  }
+#ifdef _WIN32
+  return std::make_unique<Win32Machine>();
+#else
+  CliPrint(err, "vexa-cli: this build reads no real drives yet; give it a recorded machine with --replay FILE "
+                "(docs/MACHINE-FILE.md)");
+  return nullptr;
+#endif
+}
+
+// What the window would show in message boxes goes to the error stream, one line
+// per line of the message, and is counted.
+class TMessagesToStream {
+public:
+  explicit TMessagesToStream(std::FILE* err) {
+    SetMessageSink([this, err](std::string_view text, std::uint32_t) {
+      ++count;
+      std::string line;
+      for (std::size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == '\n') {
+          if (!line.empty() && line.back() == '\r') line.pop_back();
+          CliPrint(err, "vexa-cli: " + CliSafeText(line));
+          line.clear();
+        } else {
+          line += text[i];
+        }
+      }
+      return kAnswerOk;
+    });
+  }
+  ~TMessagesToStream() { SetMessageSink({}); }
+  TMessagesToStream(const TMessagesToStream&) = delete;
+  TMessagesToStream& operator=(const TMessagesToStream&) = delete;
+
+  int count = 0;
+};
+
+using TSessionWork = std::function<int(TConsoleSession& session)>;
+
+// Opens the machine, builds the session, applies --set, starts, rescans and runs
+// the work. A message shown on the way (an error the window would have shown in a
+// box) turns success into exit status 1.
+int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work) {
+  const std::unique_ptr<Machine> machine = OpenMachine(options, err);
+  if (!machine) return 2;
+  TMessagesToStream messages(err);
+  try {
+    TConsoleSession session(*machine);
+    for (const std::string& assignment : options.assignments) {
+      std::string error;
+      if (!session.Set(assignment, error)) return CliUsageError(err, error, kSetUsage);
+    }
+    session.Start();
+    session.Rescan();
+    const int status = work(session);
+    return status == 0 && messages.count > 0 ? 1 : status;
+  } catch (const std::exception& error) {
+    CliPrint(err, Format("vexa-cli: %s", CliSafeText(error.what())));
+    return 1;
+  }
+}
+
+// N counts from 1, like the window's -device option: decimal digits only.
+bool ParseDevicePosition(const std::string& text, int count, int& position) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const int number = std::stoi(text);
+  if (number < 1 || number > count) return false;
+  position = number - 1;
+  return true;
+}
+
+// Runs work on the device named by the one argument, after choosing it.
+int RunOnDevice(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* err, std::string_view usage,
+                const TSessionWork& work) {
+  if (args.size() != 1) return CliUsageError(err, Format("%s takes one device number", usage.substr(0, usage.find(' '))), usage);
+  return RunOnMachine(options, err, [&](TConsoleSession& session) {
+    int position = 0;
+    if (!ParseDevicePosition(args[0], session.DeviceCount(), position)) {
+      return CliUsageError(err,
+                           Format("\"%s\" is not a device number: the machine has %d devices, numbered from 1",
+                                  CliSafeText(args[0]), session.DeviceCount()),
+                           usage);
+    }
+    session.Select(position);
+    return work(session);
+  });
+}
+
+std::string_view TokenPrefix(const TDeviceInfo& device) {
+  if (device.ClassName() == "TDeviceInfoScsi") return "S";
+  if (device.ClassName() == "TDeviceInfoOptical") return "C";
+  return "P";
+}
+
+// Fields joined by tabs, each made safe.
+template <typename TRange>
+std::string TabLine(std::string_view first, const TRange& rest) {
+  std::string line = CliSafeText(first);
+  for (const std::string& field : rest) line += "\t" + CliSafeText(field);
+  return line;
+}
+
+}  // namespace
+
+int RunCliList(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
+  if (!args.empty()) return CliUsageError(err, "list takes no arguments", kCliListUsage);
+  return RunOnMachine(options, err, [out](TConsoleSession& session) {
+    for (int i = 0; i < session.DeviceCount(); ++i) {
+      const TDeviceInfo& device = *session.Devices().Device(i);
+      CliPrint(out, Format("%s%d\t%s\t0x%.6x\t%s\t%s", TokenPrefix(device), device.number, device.GetKindName(),
+                           device.GetColor(), CliSafeText(device.GetDisplayName()), CliSafeText(device.path)));
+    }
+    return 0;
+  });
+}
+
+int RunCliInfo(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
+  return RunOnDevice(options, args, err, kCliInfoUsage, [out](TConsoleSession& session) {
+    const TStatusProperties& status = session.Status();
+    for (int i = 0; i < TStatusProperties::kCount; ++i) {
+      const TStatusProperty& entry = status.Entry(i);
+      CliPrint(out, Format("%d\t%s\t%d\t%s", i, entry.name, static_cast<int>(entry.state), CliSafeText(entry.value)));
+      // Every appended line starts with CR LF: the first one opens the text.
+      std::string_view extra = entry.extraDescription;
+      if (extra.starts_with(kLineBreak)) extra.remove_prefix(kLineBreak.size());
+      while (!entry.extraDescription.empty()) {
+        const std::size_t end = extra.find(kLineBreak);
+        CliPrint(out, "\t" + CliSafeText(extra.substr(0, end)));
+        if (end == std::string_view::npos) break;
+        extra.remove_prefix(end + kLineBreak.size());
+      }
+    }
+    CliPrint(out, "title: " + CliSafeText(session.Title()));
+    return 0;
+  });
+}
+
+int RunCliSmart(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
+  return RunOnDevice(options, args, err, kCliSmartUsage, [out](TConsoleSession& session) {
+    for (const TSmartPageRow& row : session.SmartModule().Model().Rows())
+      CliPrint(out, TabLine(row.cells[0], std::span(row.cells).subspan(1)));
+    const TStatusProperty& verdict = session.Status().Entry(kSmartStatusPropertyIndex);
+    CliPrint(out, Format("verdict: %s\t%d", CliSafeText(verdict.value), static_cast<int>(verdict.state)));
+    return 0;
+  });
+}
+
+int RunCliIdentify(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
+  return RunOnDevice(options, args, err, kCliIdentifyUsage, [out, err](TConsoleSession& session) {
+    const TIdentifyPageModel& model = session.IdentifyModule().Model();
+    if (!model.Data()) {
+      CliPrint(err, "vexa-cli: the device could not be selected");
+      return 1;
+    }
+    PrintIdentifyReport(out, *model.Data(), model);
+    return 0;
+  });
+}
+
+int RunCliPartitions(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
+  return RunOnDevice(options, args, err, kCliPartitionsUsage, [out](TConsoleSession& session) {
+    const TPartitionsModel& model = session.PartitionsModule().Model();
+    for (const TVolumeRow& row : model.VolumeRows()) CliPrint(out, TabLine(row.caption, row.subItems));
+    CliPrint(out, "");
+    for (const TPartitionRow& row : model.PartitionRows()) CliPrint(out, TabLine(row.caption, row.subItems));
+    return 0;
+  });
+}
+
+}  // namespace vexa

@@ -1,0 +1,27 @@
+// The machine commands of vexa-cli: list, info, smart, identify and partitions.
+// Each opens the machine the global options name (a recorded machine with
+// --replay, the real drives on Windows), runs the program's modules over it
+// through a console session (the window's road without a window) and prints what
+// the pages would show.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+#include "app/cli/CliCommands.h"
+
+namespace vexa {
+
+inline constexpr std::string_view kCliListUsage = "list";
+inline constexpr std::string_view kCliInfoUsage = "info N";
+inline constexpr std::string_view kCliSmartUsage = "smart N";
+inline constexpr std::string_view kCliIdentifyUsage = "identify N";
+inline constexpr std::string_view kCliPartitionsUsage = "partitions N";
+
+int RunCliList(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
+int RunCliInfo(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
+int RunCliSmart(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
+int RunCliIdentify(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
+int RunCliPartitions(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
+
+}  // namespace vexa

@@ -1,0 +1,41 @@
+# Shared by the GUI end-to-end scripts: a virtual display, the Wine prefix, and a
+# copy of vexa.exe in a scratch folder (so its INI file lands there).
+#   source lib.sh VEXA_EXE PROBE_EXE SOURCE_DIR
+exe=$1 probe=$2 root=$3
+work=$(mktemp -d)
+shots=${VEXA_SCREENSHOT_DIR:-$(dirname "$exe")/../../screenshots}
+cleanup() {
+  local status=$?
+  wineserver -k 2>/dev/null || true
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+  exit $status
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+prefix=$("$root/tools/wine-prefix.sh")
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LC_ALL=zh_TW.UTF-8
+display=:$((200 + RANDOM % 500))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+cp "$exe" "$work/vexa.exe"
+
+probe() { wine "$probe" "$@" | tr -d '\r'; }
+# Starts vexa.exe with the given options and waits for its window.
+start_vexa() {
+  (cd "$work" && exec wine vexa.exe "$@") &
+  app=$!
+  probe wait 60000 >/dev/null || fail "vexa.exe did not show its window"
+}
+stop_vexa() {
+  probe close || fail "vexa.exe did not close"
+  wait "$app" || fail "vexa.exe exited with an error"
+}
+# A screenshot of the whole virtual display, named for people to find.
+screenshot() {
+  mkdir -p "$shots"
+  import -window root -crop 1024x768+0+0 "$shots/$1.png" 2>/dev/null || true
+}
