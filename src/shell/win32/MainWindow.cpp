@@ -20,6 +20,7 @@
 #include "support/Utils.h"
 #include "support/win32/WideText.h"
 #include "views/SystemTab.h"
+#include "views/win32/DevicePage.h"
 
 namespace vexa {
 
@@ -176,6 +177,7 @@ void TVexaForm::CreateControls() {
 void TVexaForm::AddStartModules() {
   SetSystemWindowActions(this);
   tabs->Add(TabClassOf<TSystemTab>());
+  tabs->Add(TabClassOf<TDevicePage>());
 }
 
 TVexaForm::~TVexaForm() {
