@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# vexa-cli over a recorded machine whose drives fail at every step the program
+# takes: open, geometry, length, IDENTIFY, storage descriptor, SMART data, SMART
+# thresholds, layout, volume queries; a model string with control characters and
+# bytes that are not UTF-8; a size of all bits set. Every command must succeed,
+# print only safe text, and give the values the pages define for such drives.
+#   usage: bad-input.sh SOURCE_DIR VEXA_CLI_COMMAND...
+set -uo pipefail
+root=$1
+shift
+fail() { echo "FAIL: $*" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+machine=$work/failing.machine
+if [[ "$*" == *wine-run.sh* ]]; then file=$(winepath -w "$machine" 2>/dev/null); else file=$machine; fi
+
+cat >"$machine" <<'MACHINE'
+vexa-machine 1
+# PhysicalDrive1 is absent: its open fails.
+[device \\.\PhysicalDrive0]
+# Opens, and answers nothing else.
+answers number
+
+[device \\.\PhysicalDrive2]
+# IDENTIFY with a hostile model and firmware; SMART READ DATA aborted (no data);
+# geometry, length and layout fail; an unknown bus type.
+answers ata smart property number
+fails geometry 21
+fails length 1117
+fails layout 1117
+bus-type 25
+identify
+0040 0000 0000 0000 0000 0000 0000 0000
+0000 0000 4241 4430 3030 3120 2020 2020
+2020 2020 2020 2020 0000 0000 0000 4657
+01fe 2020 2020 5645 5841 0958 1b5b 324a
+7f51 c3a9 ff80 2053 5344 2020 2020 2020
+2020 2020 2020 2020 2020 2020 2020 0000
+0000 0f00 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 ffff 0fff 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 010e 0006 0000 0000
+03f0 0110 0001 4400 4000 0000 0400 4000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 4000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0001 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0001 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 cca5
+end
+
+[device \\.\PhysicalDrive3]
+# SMART READ DATA answers, READ THRESHOLDS is aborted; the descriptor query fails.
+answers ata smart number geometry length layout
+fails property 50
+layout raw
+identify
+0040 0000 0000 0000 0000 0000 0000 0000
+0000 0000 4241 4430 3030 3220 2020 2020
+2020 2020 2020 2020 0000 0000 0000 4657
+3032 2020 2020 5645 5841 2054 4852 4553
+484f 4c44 4c45 5353 2053 5344 2020 2020
+2020 2020 2020 2020 2020 2020 2020 0000
+0000 0f00 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 ffff 0fff 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 010e 0006 0000 0000
+03f0 0110 0001 4400 4000 0000 0400 4000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 4000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0001 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0001 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 0000
+0000 0000 0000 0000 0000 0000 0000 b2a5
+end
+smart
+    5  0x0033  100  100  0   10
+end
+smart-thresholds none
+
+[device \\.\PhysicalDrive4]
+# A size of all bits set; no IDENTIFY; a partition almost as large.
+answers number geometry length layout property
+size 0xFFFFFFFFFFFFFFFF
+vendor "VEXA"
+product "HUGE"
+layout mbr signature 0x01020304
+partition 1 start 1048576 length 0xFFFFFFFFFFE00000 type 0x07
+
+[device \\.\Scsi0:]
+kind scsi
+fails miniport 1117
+
+[device \\.\CdRom0]
+fails ata 1117
+fails property 1
+
+[volume H:]
+disk 4
+partition 1
+label "HUGE"
+size 0xFFFFFFFFFFFFFFFF
+free 0xFFFFFFFFFFFFFFFF
+
+[volume I:]
+disk 2
+partition 1
+no-media
+MACHINE
+
+run() {  # COMMAND ARGS...: output of a successful, silent run
+  local out status
+  out=$("$@" 2>"$work/err" | tr -d '\r'; exit "${PIPESTATUS[0]}")
+  status=$?
+  [ "$status" -eq 0 ] || fail "$*: exit status $status: $(cat "$work/err")"
+  [ -s "$work/err" ] && fail "$*: wrote to the error stream: $(cat "$work/err")"
+  # Only tabs and line breaks below the blank, and valid UTF-8 throughout.
+  LC_ALL=C grep -q $'[\x01-\x08\x0b-\x1f\x7f]' <<<"$out" && fail "$*: control characters in the output"
+  iconv -f UTF-8 -t UTF-8 <<<"$out" >/dev/null 2>&1 || fail "$*: output is not UTF-8"
+  printf '%s\n' "$out"
+}
+cli=("$@" --replay "$file" --set system.enum_scsi=1)
+
+out=$(run "${cli[@]}" list) || exit 1
+expected=$'P0\t未知\t0xDCDCDC\tPhysicalDrive0\t\\\\.\\PhysicalDrive0
+P2\tSSD\t0x44AA44\tVEXA\\x09X\\x1B[2J\\x7FQé\\xFF\\x80 SSD\t\\\\.\\PhysicalDrive2
+P3\tSSD\t0x44AA44\tVEXA THRESHOLDLESS SSD\t\\\\.\\PhysicalDrive3
+P4\t未知\t0x00A5FF\tVEXA HUGE\t\\\\.\\PhysicalDrive4
+S0\t未知\t0xDCDCDC\tScsi0\t\\\\.\\Scsi0:
+C0\t光學\t0xC0C020\tCdRom0\t\\\\.\\CdRom0'
+[ "$out" = "$expected" ] || fail "list printed:"$'\n'"$out"
+
+for n in 1 2 3 4 5 6; do
+  for command in info smart identify partitions; do run "${cli[@]}" "$command" "$n" >"$work/$command-$n" || exit 1; done
+done
+has() { grep -qxF -- "$2" "$work/$1" || fail "$1 lacks '$2':"$'\n'"$(cat "$work/$1")"; }
+
+# Nothing answers: no size, no SMART, no partition table, no speed.
+has info-1 $'12\tS.M.A.R.T.\t0\t不支援'
+has info-1 $'16\t容量\t0\t'
+has info-1 $'21\t分區\t0\t'
+has info-1 $'22\t速率\t0\t未報告'
+has smart-1 $'verdict: 不支援\t0'
+[ "$(cat "$work/partitions-1")" = "" ] || fail "partitions of a silent drive: $(cat "$work/partitions-1")"
+has identify-1 'checksum_valid: false'
+# The hostile strings, escaped; SMART supported but unreadable; no media on its volume.
+has info-2 $'0\t裝置名稱\t0\tVEXA\\x09X\\x1B[2J\\x7FQé\\xFF\\x80 SSD'
+has info-2 $'1\t韌體\t0\tFW\\x01\\xFE'
+has info-2 $'10\t介面\t0\tUnknown (25) / SATA 3'
+has smart-2 $'verdict: 查詢失敗\t2'
+has identify-2 'model: VEXA\x09X\x1B[2J\x7FQé\xFF\x80 SSD'
+has identify-2 '[27-46] 型號: "VEXA\x09X\x1B[2J\x7FQé\xFF\x80 SSD"'
+has partitions-2 $' (I:)\t\t\t\t\t1\t'
+# Thresholds unreadable: the whole read failed.
+has smart-3 $'verdict: 查詢失敗\t2'
+has info-3 $'12\tS.M.A.R.T.\t2\t查詢失敗'
+# All bits set: unknown capacity, no unallocated space, shares within 0..100.
+has info-4 $'16\t容量\t0\t'
+has info-4 $'17\t超過規定\t0\t無'
+has info-4 $'21\t分區\t0\t1 / 4 (MBR)'
+has partitions-4 $'HUGE (H:)\t16,384.0000 PB\t16,384.0000 PB\t100.0\tNTFS\t1\t'
+has partitions-4 $'主引導記錄\t16,384.0000 PB\t1.0 MB\t1\ttrue\t100.000\tNTFS | 類型: 07; 活動: 0; 認可: 1; 隱藏扇區: 2,048'
+cut -f6 "$work/partitions-4" | grep -q -- '-' && fail "a negative share: $(cat "$work/partitions-4")"
+# A SCSI port without IDENTIFY counts 0 sectors; an optical drive without IDENTIFY.
+has info-5 $'10\t介面\t0\tSCSI'
+has info-5 $'\t- 未格式化: 0 字節'
+has info-6 $'0\t裝置名稱\t0\t'
+has smart-6 $'verdict: 不支援\t0'
+echo "vexa-cli on failing drives passed"
