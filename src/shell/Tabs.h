@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/AdvList2.h"
+#include "support/Tooltip.h"
 
 namespace vexa {
 
@@ -40,20 +41,6 @@ public:
   // Asks the main window to close the page at that position once the current
   // message handler has returned.
   virtual void PostClosePage(int pageIndex) = 0;
-};
-
-// The balloon tool tip as the modules see it.
-struct TTooltipContent {
-  std::string title;
-  std::string text;
-  std::uintptr_t icon = 0;  // icon handle or standard icon number
-};
-
-class TTooltipHost {
-public:
-  virtual ~TTooltipHost() = default;
-  virtual void AddTool(std::uintptr_t window, std::uint32_t value, std::uint32_t flags) = 0;
-  virtual void DeleteTool(std::uintptr_t window) = 0;
 };
 
 class TVexaTab {

@@ -16,11 +16,17 @@
 #include "shell/StatusProperties.h"
 #include "shell/Tabs.h"
 #include "shell/Version.h"
+#include "shell/win32/Fonts.h"
 #include "shell/win32/PageControl.h"
 #include "support/Utils.h"
+#include "support/win32/BalloonTooltip.h"
+#include "support/win32/NvControls.h"
 #include "support/win32/WideText.h"
 #include "views/SystemTab.h"
 #include "views/win32/DevicePage.h"
+#include "views/win32/IdentifyPage.h"
+#include "views/win32/PartitionsPage.h"
+#include "views/win32/SmartPage.h"
 
 namespace vexa {
 
@@ -33,18 +39,11 @@ constexpr int kExitButtonId = 1003;
 // Posted once after the first show: the rescan runs when the window is visible.
 constexpr UINT kFirstShowMessage = WM_APP + 1;
 constexpr int kSnapDistance = 16;
+// The shared 16 x 16 image list is loaded from this bitmap resource upward.
+constexpr int kFirstSharedImage = 64;
 
 constexpr TKnownTableSizes kKnownTableSizes{static_cast<int>(KnownBrandCount), static_cast<int>(KnownModelCount),
                                             static_cast<int>(KnownFirmwareCount)};
-
-LOGFONTW IconTitleLogFont() {
-  LOGFONTW logFont{};
-  if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof logFont, &logFont, 0)) {
-    logFont.lfHeight = -11;
-    wcscpy(logFont.lfFaceName, L"Tahoma");
-  }
-  return logFont;
-}
 
 std::optional<std::string> LoadResourceString(int id) {
   const wchar_t* text = nullptr;
@@ -140,9 +139,17 @@ void TVexaForm::CreateSharedObjects() {
   tabs = std::make_unique<TVexaTabManager>();
   status = std::make_unique<TStatusProperties>(LoadResourceString);
   status->onChange = [this](int index) { tabs->NotifyStatusProperty(index); };
+  tooltip = std::make_unique<TBalloonTooltip>(window, true);
+  tooltip->SetDelayTime(TTDT_INITIAL, TBalloonTooltip::kInitialDelay);
+  tooltip->SetDelayTime(TTDT_AUTOPOP, TBalloonTooltip::kAutoPopDelay);
+  tooltip->SetDelayTime(TTDT_RESHOW, TBalloonTooltip::kReshowDelay);
+  images = std::make_unique<TNvImageList>(16, 16);
+  images->LoadBitmaps(kFirstSharedImage);
+  SetSharedImages(images->Handle());
   config = std::make_unique<TEasyConfigIni>(SettingsFileName());
   config->onChange = [this](TConfigVar* variable) { tabs->NotifyConfigChanged(variable); };
-  App() = TAppObjects{&machine, scaler.get(), core.get(), devices.get(), tabs.get(), status.get(), nullptr, config.get()};
+  App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(),
+                      tabs.get(), status.get(), tooltip.get(), config.get()};
 }
 
 void TVexaForm::CreateControls() {
@@ -178,6 +185,9 @@ void TVexaForm::AddStartModules() {
   SetSystemWindowActions(this);
   tabs->Add(TabClassOf<TSystemTab>());
   tabs->Add(TabClassOf<TDevicePage>());
+  tabs->Add(TabClassOf<TSmartPage>());
+  tabs->Add(TabClassOf<TPartitionsPage>());
+  tabs->Add(TabClassOf<TIdentifyPage>());
 }
 
 TVexaForm::~TVexaForm() {
@@ -213,8 +223,12 @@ void TVexaForm::Shutdown() {
     tabs.reset();
     App().tabs = nullptr;
     SetSystemWindowActions(nullptr);
+    App().tooltip = nullptr;
+    tooltip.reset();
     status.reset();
     App().status = nullptr;
+    SetSharedImages(nullptr);
+    images.reset();
     scaler.reset();
     App().scaler = nullptr;
     core.reset();
@@ -328,7 +342,25 @@ void TVexaForm::SetBusyCursor(bool busy) {
   SetCursor(LoadCursorW(nullptr, busyDepth > 0 ? IDC_WAIT : IDC_ARROW));
 }
 
-void TVexaForm::HideTooltip() {}
+void TVexaForm::HideTooltip() {
+  if (tooltip) tooltip->Pop();
+}
+
+// The tip asks for a tool's text: the module that registered the tool fills it.
+// The System module's tips carry the program's icon.
+bool TVexaForm::AnswerTooltip(const NMHDR& header) {
+  if (!tooltip || !tooltip->IsTextRequest(header)) return false;
+  auto& request = *reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header));
+  const std::uint32_t value = TBalloonTooltip::ToolValue(request);
+  TVexaTab* tab = tabs ? tabs->FindById(static_cast<std::uint16_t>(value >> 16)) : nullptr;
+  TTooltipContent content;
+  const bool answered = tab && tab->GetTooltip(static_cast<std::uint16_t>(value & 0xFFFF), content);
+  if (answered && content.icon == 0 && dynamic_cast<TSystemTab*>(tab))
+    content.icon = reinterpret_cast<std::uintptr_t>(
+        LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  tooltip->AnswerTextRequest(request, answered ? &content : nullptr);
+  return true;
+}
 
 void TVexaForm::SetTitle(const std::string& title) { SetWindowTextW(window, Wide(title).c_str()); }
 
@@ -358,27 +390,24 @@ void TVexaForm::RepaintWindow() { InvalidateRect(window, nullptr, TRUE); }
 // --- What the System module asks ------------------------------------------------------
 
 HFONT TVexaForm::MakeFont(std::string_view description) const {
-  const LOGFONTW base = IconTitleLogFont();
-  const TFontSpec iconTitle{base.lfHeight, 400, false, false, false, Narrow(base.lfFaceName)};
-  const TFontSpec spec = scaler->ParseFont(description, &iconTitle);
-  LOGFONTW logFont{};
-  logFont.lfHeight = Clamp(spec.height, -400, 400);
-  logFont.lfWeight = spec.weight;
-  logFont.lfItalic = spec.italic;
-  logFont.lfUnderline = spec.underline;
-  logFont.lfStrikeOut = spec.strikeOut;
-  logFont.lfCharSet = DEFAULT_CHARSET;
-  const std::wstring face = Wide(spec.face);
-  wcsncpy(logFont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-  return CreateFontIndirectW(&logFont);
+  return CreateFontFromDescription(*scaler, description);
+}
+
+BOOL CALLBACK TVexaForm::ApplyMainFont(HWND child, LPARAM form) {
+  auto* self = reinterpret_cast<TVexaForm*>(form);
+  if (child != self->deviceSelector) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(self->mainFont), TRUE);
+  return TRUE;
 }
 
 void TVexaForm::SetMainFont(std::string_view description) {
   HFONT font = MakeFont(description);
   if (!font) return;
-  for (HWND control : {pages->Handle(), exitButton}) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-  if (mainFont) DeleteObject(mainFont);
+  HFONT previous = mainFont;
   mainFont = font;
+  // Every control follows the window's font except the device selector, which has
+  // its own; pages with fonts of their own set them again when they hear the change.
+  EnumChildWindows(window, ApplyMainFont, reinterpret_cast<LPARAM>(this));
+  if (previous) DeleteObject(previous);
   LayOutControls();
 }
 
@@ -512,6 +541,7 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (AnswerTooltip(*header)) return 0;
       if (header->hwndFrom == pages->Handle() && header->code == TCN_SELCHANGE) pages->HandleSelectionChange();
       break;
     }

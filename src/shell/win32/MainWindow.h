@@ -28,6 +28,8 @@ struct TTabClass;
 class TStatusProperties;
 class TEasyConfigIni;
 class TWin32PageControl;
+class TBalloonTooltip;
+class TNvImageList;
 
 class TVexaForm : public TCommandLineHost, public TMainWindowHost, public TSystemWindowActions {
 public:
@@ -105,7 +107,9 @@ private:
   bool HandleKey(UINT key);
   bool HandleWheel(const MSG& message);
   void DrawSelectorItem(const DRAWITEMSTRUCT& item);
+  bool AnswerTooltip(const NMHDR& header);
   HFONT MakeFont(std::string_view description) const;
+  static BOOL CALLBACK ApplyMainFont(HWND child, LPARAM form);
   void Shutdown();
 
   Machine& machine;
@@ -125,6 +129,8 @@ private:
   std::unique_ptr<TDeviceManager> devices;
   std::unique_ptr<TVexaTabManager> tabs;
   std::unique_ptr<TStatusProperties> status;
+  std::unique_ptr<TBalloonTooltip> tooltip;
+  std::unique_ptr<TNvImageList> images;
   std::unique_ptr<TEasyConfigIni> config;
   std::unique_ptr<TWin32PageControl> pages;
   std::unique_ptr<TMainController> controller;

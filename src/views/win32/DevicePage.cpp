@@ -3,6 +3,8 @@
 // tips, the click shortcuts and the double-click copy.
 #include "views/win32/DevicePage.h"
 
+#include "shell/win32/Fonts.h"
+
 #include <algorithm>
 #include <cwchar>
 #include <exception>
@@ -21,8 +23,6 @@ namespace {
 constexpr wchar_t kPanelClass[] = L"TVexaPropertyPanel";
 // Inside a box's one-pixel bevel, the border keeps the text two pixels further in.
 constexpr int kBoxTextInset = 1 + 2;
-// Font heights beyond any screen are cut to this many pixels.
-constexpr int kMaxFontHeight = 400;
 
 void RegisterPanelClass(WNDPROC procedure) {
   static bool registered = false;
@@ -36,19 +36,6 @@ void RegisterPanelClass(WNDPROC procedure) {
   windowClass.lpszClassName = kPanelClass;
   RegisterClassExW(&windowClass);
   registered = true;
-}
-
-HFONT CreateFontFromSpec(const TFontSpec& spec) {
-  LOGFONTW logFont{};
-  logFont.lfHeight = Clamp(spec.height, -kMaxFontHeight, kMaxFontHeight);
-  logFont.lfWeight = spec.weight;
-  logFont.lfItalic = spec.italic;
-  logFont.lfUnderline = spec.underline;
-  logFont.lfStrikeOut = spec.strikeOut;
-  logFont.lfCharSet = DEFAULT_CHARSET;
-  const std::wstring face = Wide(spec.face);
-  wcsncpy(logFont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-  return CreateFontIndirectW(&logFont);
 }
 
 void Move(HWND window, const TRect& r) { MoveWindow(window, r.left, r.top, r.width, r.height, FALSE); }

@@ -1,0 +1,42 @@
+// Fonts from descriptions.
+#include "shell/win32/Fonts.h"
+
+#include "support/Utils.h"
+#include "support/win32/WideText.h"
+
+namespace vexa {
+
+LOGFONTW IconTitleLogFont() {
+  LOGFONTW logFont{};
+  if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof logFont, &logFont, 0)) {
+    logFont = LOGFONTW{};
+    logFont.lfHeight = -11;
+    wcscpy(logFont.lfFaceName, L"Tahoma");
+  }
+  return logFont;
+}
+
+TFontSpec IconTitleFontSpec() {
+  const LOGFONTW base = IconTitleLogFont();
+  return TFontSpec{base.lfHeight, 400, false, false, false, Narrow(base.lfFaceName)};
+}
+
+HFONT CreateFontFromSpec(const TFontSpec& spec) {
+  LOGFONTW logFont{};
+  logFont.lfHeight = Clamp<LONG>(spec.height, -kMaxFontHeight, kMaxFontHeight);
+  logFont.lfWeight = spec.weight;
+  logFont.lfItalic = spec.italic;
+  logFont.lfUnderline = spec.underline;
+  logFont.lfStrikeOut = spec.strikeOut;
+  logFont.lfCharSet = DEFAULT_CHARSET;
+  const std::wstring face = Wide(spec.face);
+  wcsncpy(logFont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  return CreateFontIndirectW(&logFont);
+}
+
+HFONT CreateFontFromDescription(const TPixelsPerInch& scaler, std::string_view description) {
+  const TFontSpec base = IconTitleFontSpec();
+  return CreateFontFromSpec(scaler.ParseFont(description, &base));
+}
+
+}  // namespace vexa

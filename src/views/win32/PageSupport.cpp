@@ -1,0 +1,42 @@
+// Shared pieces of the Win32 pages (see PageSupport.h).
+#include "views/win32/PageSupport.h"
+
+#include <cwchar>
+
+#include "shell/App.h"
+#include "shell/Core.h"
+#include "shell/PixelsPerInch.h"
+#include "shell/win32/Fonts.h"
+#include "shell/win32/Sheet.h"
+#include "support/Utils.h"
+#include "support/win32/ClipboardSimple.h"
+#include "support/win32/WideText.h"
+
+namespace vexa {
+
+HWND SheetWindow(TSheet* sheet) {
+  TWin32Sheet* win32 = TWin32Sheet::Of(sheet);
+  return win32 ? win32->Window() : nullptr;
+}
+
+int PagePixelsPerInch() { return App().scaler ? App().scaler->Target() : 96; }
+
+int PageScale(int n) { return App().scaler ? App().scaler->Scale(n) : n; }
+
+HFONT CreatePageFont(std::string_view description, LONG* height) {
+  const TPixelsPerInch fallback(96, 96);
+  const TPixelsPerInch& scaler = App().scaler ? *App().scaler : fallback;
+  const TFontSpec base = IconTitleFontSpec();
+  const TFontSpec spec = scaler.ParseFont(description, &base);
+  if (height) *height = Clamp<LONG>(spec.height, -kMaxFontHeight, kMaxFontHeight);
+  return CreateFontFromSpec(spec);
+}
+
+void CopyToClipboard(std::string_view text) {
+  if (text.empty()) return;
+  TClipboardSimple clipboard;
+  if (App().core) clipboard.owner = reinterpret_cast<HWND>(App().core->mainWindowHandle);
+  clipboard.SetText(text);
+}
+
+}  // namespace vexa
