@@ -16,7 +16,7 @@
 #include "platform/Machine.h"
 #include "shell/StatusProperties.h"
 #include "views/DriveLayout.h"
-#include "views/ListColumns.h"
+#include "support/ListColumns.h"
 
 namespace vexa {
 

@@ -13,7 +13,7 @@
 
 #include "knowledge/SmartDescriptor.h"
 #include "shell/StatusProperties.h"
-#include "views/ListColumns.h"
+#include "support/ListColumns.h"
 
 namespace vexa {
 
