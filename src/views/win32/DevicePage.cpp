@@ -81,17 +81,17 @@ TDevicePage::TDevicePage(std::unique_ptr<TSheet> ownSheet) : TDeviceTab(std::mov
     });
 
     outerSlot = {this, kOuterRole};
-    outer = CreatePanel(sheetWindow, outerSlot);
+    outer = CreatePanel(sheetWindow, outerSlot, 0);
     PlaceOuterPanel();
 
     logoSlot = {this, kLogoRole};
-    logo = CreatePanel(outer, logoSlot);
+    logo = CreatePanel(outer, logoSlot, kDeviceLogoControlId);
     AddTooltip(kDeviceTooltipLogo, reinterpret_cast<std::uintptr_t>(logo), kDeviceTooltipLogoFlags);
 
     for (int i = 0; i < kDeviceBoxCount; ++i) {
       labels[i] = Wide(App().status ? App().status->Entry(i).name : std::string(StatusPropertyName(i)));
       boxSlots[i] = {this, i};
-      boxes[i] = CreatePanel(outer, boxSlots[i]);
+      boxes[i] = CreatePanel(outer, boxSlots[i], kDeviceBoxControlId + i);
       AddTooltip(static_cast<std::uint16_t>(i), reinterpret_cast<std::uintptr_t>(boxes[i]), kDeviceTooltipBoxFlags);
     }
     built = true;
@@ -117,9 +117,10 @@ TDevicePage::~TDevicePage() {
   if (logoBitmap) DeleteObject(logoBitmap);
 }
 
-HWND TDevicePage::CreatePanel(HWND parent, TPanelSlot& slot) {
+HWND TDevicePage::CreatePanel(HWND parent, TPanelSlot& slot, int controlId) {
   HWND window = CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
-                                0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                                GetModuleHandleW(nullptr), nullptr);
   if (window) SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&slot));
   return window;
 }

@@ -14,6 +14,11 @@
 
 namespace vexa {
 
+// Control ids of the boxes (the first plus the status-property index) and of the
+// logo, so tools outside the program can find them.
+inline constexpr int kDeviceBoxControlId = 2000;
+inline constexpr int kDeviceLogoControlId = 2100;
+
 class TDevicePage : public TDeviceTab {
 public:
   explicit TDevicePage(std::unique_ptr<TSheet> sheet);
@@ -38,7 +43,7 @@ private:
 
   static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT PanelMessage(const TPanelSlot& slot, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  HWND CreatePanel(HWND parent, TPanelSlot& slot);
+  HWND CreatePanel(HWND parent, TPanelSlot& slot, int controlId);
   void Paint(const TPanelSlot& slot, HDC dc, const RECT& client);
   void MouseDown(int index, TDeviceMouseButton button, bool doubleClick);
   void PlaceOuterPanel();

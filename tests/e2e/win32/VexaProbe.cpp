@@ -11,6 +11,7 @@
 //   vexa-probe keys KEY...          type keys such as ctrl+next, alt+3, f9, 2 (in order)
 //   vexa-probe click ID [right|double]   click the visible control with that id
 //   vexa-probe syscommand N         send a system-menu command
+//   vexa-probe zoomed               1 when the window is maximised, else 0
 //   vexa-probe close                ask the window to close and wait until it is gone
 #include <windows.h>
 #include <commctrl.h>
@@ -252,6 +253,8 @@ int wmain(int argc, wchar_t** argv) {
   } else if (command == L"syscommand" && argc > 2) {
     PostMessageW(main, WM_SYSCOMMAND, _wtoi(argv[2]), 0);
     Sleep(300);
+  } else if (command == L"zoomed") {
+    Print(IsZoomed(main) ? L"1" : L"0");
   } else if (command == L"close") {
     PostMessageW(main, WM_CLOSE, 0, 0);
     for (int i = 0; i < 300 && IsWindow(main); ++i) Sleep(100);
