@@ -435,25 +435,39 @@ void TVexaForm::SetStayOnTop(bool onTop) {
   SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-// Geometry from the settings file is kept within reach of the screen, so absurd
-// values still give a window the user can see and move.
+// Geometry from the settings file is kept on the screen: whatever the file says,
+// the window is no larger than the desktop and lies wholly on it.
+namespace {
+RECT VirtualScreen() {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  return RECT{left, top, left + std::max(GetSystemMetrics(SM_CXVIRTUALSCREEN), 200),
+              top + std::max(GetSystemMetrics(SM_CYVIRTUALSCREEN), 150)};
+}
+}  // namespace
+
 void TVexaForm::SetOuterWidth(int width) {
-  SetWindowPos(window, nullptr, 0, 0, Clamp(width, 200, 16000), OuterHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT screen = VirtualScreen();
+  width = Clamp<int>(width, 200, screen.right - screen.left);
+  SetWindowPos(window, nullptr, 0, 0, width, OuterHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetOuterLeft(Left());
 }
 
 void TVexaForm::SetOuterHeight(int height) {
-  SetWindowPos(window, nullptr, 0, 0, OuterWidth(), Clamp(height, 150, 16000), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT screen = VirtualScreen();
+  height = Clamp<int>(height, 150, screen.bottom - screen.top);
+  SetWindowPos(window, nullptr, 0, 0, OuterWidth(), height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetOuterTop(Top());
 }
 
 void TVexaForm::SetOuterLeft(int left) {
-  const int screen = GetSystemMetrics(SM_CXVIRTUALSCREEN), origin = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  left = Clamp(left, origin - OuterWidth() + 100, origin + std::max(screen, 200) - 100);
+  const RECT screen = VirtualScreen();
+  left = Clamp<int>(left, screen.left, std::max<int>(screen.left, screen.right - OuterWidth()));
   SetWindowPos(window, nullptr, left, Top(), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TVexaForm::SetOuterTop(int top) {
-  const int screen = GetSystemMetrics(SM_CYVIRTUALSCREEN), origin = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  top = Clamp(top, origin, origin + std::max(screen, 200) - 100);
+  const RECT screen = VirtualScreen();
+  top = Clamp<int>(top, screen.top, std::max<int>(screen.top, screen.bottom - OuterHeight()));
   SetWindowPos(window, nullptr, Left(), top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
