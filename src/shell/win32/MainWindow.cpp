@@ -21,6 +21,7 @@
 #include "support/Utils.h"
 #include "support/win32/BalloonTooltip.h"
 #include "support/win32/NvControls.h"
+#include "support/win32/NvForm.h"
 #include "support/win32/WideText.h"
 #include "views/SystemTab.h"
 #include "views/win32/DevicePage.h"
@@ -38,7 +39,6 @@ constexpr int kDeviceSelectorId = 1002;
 constexpr int kExitButtonId = 1003;
 // Posted once after the first show: the rescan runs when the window is visible.
 constexpr UINT kFirstShowMessage = WM_APP + 1;
-constexpr int kSnapDistance = 16;
 // The shared 16 x 16 image list is loaded from this bitmap resource upward.
 constexpr int kFirstSharedImage = 64;
 
@@ -93,6 +93,7 @@ TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef
   window = CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                            CW_USEDEFAULT, CW_USEDEFAULT, 400, 400, nullptr, nullptr, windowClass.hInstance, this);
   if (!window) throw EVexaError("Cannot create the main window");
+  form = std::make_unique<TNvForm>(window);
   const LOGFONTW iconTitle = IconTitleLogFont();
   iconTitleFont = CreateFontIndirectW(&iconTitle);
 
@@ -192,6 +193,7 @@ void TVexaForm::AddStartModules() {
 
 TVexaForm::~TVexaForm() {
   Shutdown();
+  form.reset();
   if (window) DestroyWindow(window);
   for (HFONT font : {iconTitleFont, mainFont, deviceFont})
     if (font) DeleteObject(font);
@@ -320,21 +322,6 @@ void TVexaForm::SaveGeometry() {
   settings.windowTop->StoreSilently(r.top);
 }
 
-// Edges within the snap distance of the work area's edges join them.
-void TVexaForm::SnapToWorkArea() {
-  if (IsZoomed(window)) return;
-  RECT area{};
-  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return;
-  RECT r = WindowRectOf(window);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  int left = r.left, top = r.top;
-  if (std::abs(area.left - left) <= kSnapDistance) left = area.left;
-  if (std::abs(area.top - top) <= kSnapDistance) top = area.top;
-  if (std::abs(area.right - left - width) <= kSnapDistance) left = area.right - width;
-  if (std::abs(area.bottom - top - height) <= kSnapDistance) top = area.bottom - height;
-  if (left != r.left || top != r.top) SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
-
 // --- What the controller asks ----------------------------------------------------------
 
 void TVexaForm::SetBusyCursor(bool busy) {
@@ -431,9 +418,7 @@ void TVexaForm::SelectDevice() {
   if (controller) controller->SelectDevice();
 }
 
-void TVexaForm::SetStayOnTop(bool onTop) {
-  SetWindowPos(window, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
+void TVexaForm::SetStayOnTop(bool onTop) { form->SetStayOnTop(onTop); }
 
 // Geometry from the settings file is kept on the screen: whatever the file says,
 // the window is no larger than the desktop and lies wholly on it.
@@ -496,11 +481,10 @@ void TVexaForm::ClosePage(int pageIndex) {
   TVexaTab* tab = tabs->FindByPageIndex(pageIndex);
   if (!tab) return;
   const int next = PageIndexAfterClosing(pageIndex, pages->ActivePageIndex(), PageCount());
-  SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+  form->SetRedrawEnabled(false);
   tabs->Delete(tabs->IndexOf(tab));
   settings.pageIndex->SetValue(std::max(0, next));
-  SendMessageW(window, WM_SETREDRAW, TRUE, 0);
-  RedrawWindow(window, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+  form->SetRedrawEnabled(true);
 }
 
 void TVexaForm::StartSecondWindow() {
@@ -538,7 +522,7 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       LayOutControls();
       return 0;
     case WM_EXITSIZEMOVE:
-      SnapToWorkArea();
+      // The form has already snapped to the work area's edges.
       SaveGeometry();
       return 0;
     case WM_SETCURSOR:

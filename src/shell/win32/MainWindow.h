@@ -30,6 +30,7 @@ class TEasyConfigIni;
 class TWin32PageControl;
 class TBalloonTooltip;
 class TNvImageList;
+class TNvForm;
 
 class TVexaForm : public TCommandLineHost, public TMainWindowHost, public TSystemWindowActions {
 public:
@@ -103,7 +104,6 @@ private:
   TVexaTab* ShowPageOfClass(const TTabClass& tabClass);
   void StartSecondWindow();
   void SaveGeometry();
-  void SnapToWorkArea();
   bool HandleKey(UINT key);
   bool HandleWheel(const MSG& message);
   void DrawSelectorItem(const DRAWITEMSTRUCT& item);
@@ -115,6 +115,7 @@ private:
   Machine& machine;
   std::string commandLine;
   HWND window = nullptr;
+  std::unique_ptr<TNvForm> form;  // snapping, stay on top, redraw switch
   HFONT iconTitleFont = nullptr;
   HFONT mainFont = nullptr;
   HFONT deviceFont = nullptr;

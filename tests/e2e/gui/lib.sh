@@ -6,7 +6,13 @@ work=$(mktemp -d)
 shots=${VEXA_SCREENSHOT_DIR:-$(dirname "$exe")/../../screenshots}
 cleanup() {
   local status=$?
-  wineserver -k 2>/dev/null || true
+  # Only our own program goes: other Wine programs may share the prefix. A window
+  # left behind by a failure would be found by the next test, so close it first.
+  if [ -n "${app:-}" ]; then
+    timeout 20 wine "$probe" close >/dev/null 2>&1 || true
+    kill "$app" 2>/dev/null
+  fi
+  [ -n "${app:-}" ] && wait "$app" 2>/dev/null
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
   exit $status
@@ -33,6 +39,7 @@ start_vexa() {
 stop_vexa() {
   probe close || fail "vexa.exe did not close"
   wait "$app" || fail "vexa.exe exited with an error"
+  app=
 }
 # A screenshot of the whole virtual display, named for people to find.
 screenshot() {
