@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building, testing and running Vexa need on a Debian machine, only
 # what is missing: compilers (g++ and MinGW-w64 for 32-bit Windows), CMake, Ninja,
-# GoogleTest, Wine (32-bit, so the i386 architecture), Xvfb and the tools that
-# drive and photograph the window, and a Traditional Chinese font and locale.
+# GoogleTest, Google Benchmark, Wine (32-bit, so the i386 architecture), Xvfb and
+# the tools that drive and photograph the window, and a Traditional Chinese font
+# and locale.
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev googletest python3
+packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev python3
           g++-mingw-w64-i686-posix mingw-w64-i686-dev
           wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
           fonts-noto-cjk locales)

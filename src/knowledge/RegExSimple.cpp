@@ -3,6 +3,7 @@
 // after a failure starts one byte past where the previous one began.
 #include "knowledge/RegExSimple.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "support/Format.h"
@@ -400,6 +401,29 @@ bool TRegExSegmentBuilder::ParseQuantifier(std::string_view text, TRegExSegment&
 
 // ---- the engine ----
 
+namespace {
+
+// Segments that count a run of accepted bytes: a one-character text or a set.
+bool IsRepeat(const TRegExSegmentDuo& segment) {
+  return segment.text.size() == 1 || (segment.text.empty() && segment.charSet.any());
+}
+
+bool Accepts(const TRegExSegmentDuo& segment, unsigned char c) {
+  if (segment.text.size() == 1) {
+    const auto own = static_cast<unsigned char>(segment.text[0]);
+    return segment.builder.CaseInsensitive() ? UpperByte(c) == UpperByte(own) : c == own;
+  }
+  return segment.charSet.test(c);
+}
+
+std::int32_t RunEnd(const TRegExSegmentDuo& segment, std::string_view subject, std::int32_t from) {
+  const auto length = static_cast<std::int32_t>(subject.size());
+  while (from < length && Accepts(segment, ByteAt(subject, from))) ++from;
+  return from;
+}
+
+}  // namespace
+
 TRegExSimple::TRegExSimple(std::string_view pattern, bool caseInsensitive)
     : builder(std::make_unique<TRegExSegmentBuilder>(pattern, caseInsensitive)) {}
 
@@ -417,6 +441,7 @@ std::int32_t TRegExSimple::Match(std::string_view subject, std::string* matched,
   if (count == 0 || subject.empty()) return -1;
   const auto length = static_cast<std::int32_t>(subject.size());
   for (std::int32_t i = 0; i < count; ++i) builder->GetSegment(i)->Reset();
+  knownRuns.assign(static_cast<std::size_t>(count), TKnownRun{});
 
   TRegExSegmentDuo& first = *builder->GetSegment(0);
   std::int32_t start = 0;
@@ -427,7 +452,7 @@ std::int32_t TRegExSimple::Match(std::string_view subject, std::string* matched,
       TRegExSegmentDuo& segment = *builder->GetSegment(i);
       segment.Reset();
       segment.matchStart = position;
-      const std::int32_t after = segment.Match(subject, position);
+      const std::int32_t after = MatchSegment(i, subject, position);
       if (after == TRegExSegment::kNoMatch || (segment.anchorEnd && after != length)) {
         failedAt = position;
         break;
@@ -452,6 +477,32 @@ std::int32_t TRegExSimple::Match(std::string_view subject, std::string* matched,
                               static_cast<std::size_t>(last.matchEnd + 1 - first.matchStart));
   if (endPosition) *endPosition = last.matchEnd + 1;
   return first.matchStart + 1;
+}
+
+// Segment i's Match, answered without counting again when the position lies inside
+// a run the segment already met in this subject. Each failed attempt starts again one
+// byte further, so without this a repeat over a long run would count it once per
+// byte: 100 kB of digits against "\d\d+x" took seconds. Inside a known run the
+// byte at the position is accepted, so even segment 0 does not float there, and the
+// answer is exactly what Match would give.
+std::int32_t TRegExSimple::MatchSegment(std::int32_t segmentIndex, std::string_view subject, std::int32_t position) {
+  TRegExSegmentDuo& segment = *builder->GetSegment(segmentIndex);
+  if (!IsRepeat(segment)) return segment.Match(subject, position);
+  TKnownRun& run = knownRuns[static_cast<std::size_t>(segmentIndex)];
+  if (position >= run.start && position < run.end) {
+    const std::int32_t count = std::min(run.end - position, segment.maxCount);
+    return count >= segment.minCount ? position + count : TRegExSegment::kNoMatch;
+  }
+  const std::int32_t after = segment.Match(subject, position);
+  // Learn the run the segment began on (after floating, for segment 0). Match stops
+  // at the run's end unless its maximum stops it first; when it found too few bytes
+  // it answers no end, so the run is measured here.
+  const std::int32_t start = segment.matchStart;
+  if (start >= 0 && start < static_cast<std::int32_t>(subject.size()) && Accepts(segment, ByteAt(subject, start))) {
+    const bool stoppedAtEnd = after != TRegExSegment::kNoMatch && after - start < segment.maxCount;
+    run = {start, stoppedAtEnd ? after : RunEnd(segment, subject, after != TRegExSegment::kNoMatch ? after : start)};
+  }
+  return after;
 }
 
 void TRegExSimple::ExtractCaptures(std::string_view subject) {

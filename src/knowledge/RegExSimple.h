@@ -118,10 +118,20 @@ public:
   const std::string& GetCapture(std::int32_t captureIndex) const;
 
 private:
+  // A run of bytes a repeating segment accepts, from start up to (not including)
+  // end, where the subject ends or holds a byte the segment refuses.
+  struct TKnownRun {
+    std::int32_t start = -1;
+    std::int32_t end = -1;
+  };
+
   void ExtractCaptures(std::string_view subject);
+  std::int32_t MatchSegment(std::int32_t segmentIndex, std::string_view subject, std::int32_t position);
 
   std::unique_ptr<TRegExSegmentBuilder> builder;
   std::vector<std::string> captures;
+  // Per segment, the last run it met in the current subject; valid during one Match.
+  std::vector<TKnownRun> knownRuns;
 };
 
 }  // namespace vexa
