@@ -12,17 +12,6 @@ namespace vexa {
 
 namespace {
 
-std::vector<std::string> Tokens(std::string_view commandLine) {
-  TStringIteratorSpacedQuotes iterator(commandLine);
-  std::vector<std::string> tokens;
-  std::string token;
-  while (iterator.Remaining() > 0) {
-    iterator.Next(token);
-    tokens.push_back(token);
-  }
-  return tokens;
-}
-
 bool ParseOptionInt(std::string_view text, std::int32_t& value) {
   // Decimal or hexadecimal, as the settings file reads numbers; nothing trailing.
   return TryParseInt32(text, value);
@@ -36,7 +25,7 @@ void SetInt(TEasyConfig& config, std::string_view fullName, std::int64_t value) 
 }  // namespace
 
 void ApplyCommandLine(std::string_view commandLine, TCommandLineHost& host, const TKnownTableSizes& sizes) {
-  const std::vector<std::string> tokens = Tokens(commandLine);
+  const std::vector<std::string> tokens = SplitCommandLine(commandLine);
   auto argument = [&](std::size_t i) { return i < tokens.size() ? std::string_view(tokens[i]) : std::string_view(); };
   for (std::size_t i = 1; i < tokens.size(); ++i) {
     std::string option = LowerAscii(tokens[i]);
@@ -69,7 +58,7 @@ void ApplyCommandLine(std::string_view commandLine, TCommandLineHost& host, cons
 
 TSecondWindowCommand BuildSecondWindowCommand(std::string_view commandLine, std::int32_t left, std::int32_t top,
                                               std::int32_t captionHeight, std::int32_t frameHeight) {
-  const std::vector<std::string> tokens = Tokens(commandLine);
+  const std::vector<std::string> tokens = SplitCommandLine(commandLine);
   TSecondWindowCommand command;
   if (!tokens.empty()) command.program = tokens[0];
   for (std::size_t i = 1; i < tokens.size(); ++i) {

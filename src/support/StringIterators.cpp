@@ -53,4 +53,15 @@ bool TStringIteratorSpacedQuotes::Next(std::string& token) {
   return true;
 }
 
+std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
+  TStringIteratorSpacedQuotes iterator(commandLine);
+  std::vector<std::string> tokens;
+  std::string token;
+  while (iterator.Remaining() > 0) {
+    iterator.Next(token);
+    tokens.push_back(token);
+  }
+  return tokens;
+}
+
 }  // namespace vexa

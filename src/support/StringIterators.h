@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vexa {
 
@@ -44,5 +45,8 @@ public:
   using TStringIterator::TStringIterator;
   bool Next(std::string& token) override;
 };
+
+// Every token of a command line, the program path first, as the program reads it.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
 }  // namespace vexa

@@ -9,16 +9,7 @@
 namespace vexa {
 namespace {
 
-std::vector<std::string> Split(std::string_view line) {
-  TStringIteratorSpacedQuotes iterator(line);
-  std::vector<std::string> tokens;
-  std::string token;
-  while (iterator.Remaining() > 0) {
-    iterator.Next(token);
-    tokens.push_back(token);
-  }
-  return tokens;
-}
+std::vector<std::string> Split(std::string_view line) { return SplitCommandLine(line); }
 
 TEST(StringIteratorSpacedQuotes, SplitsCommandLines) {
   using V = std::vector<std::string>;

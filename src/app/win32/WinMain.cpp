@@ -19,18 +19,15 @@ namespace {
 
 // The file named after -replay (or /replay), empty when the option is absent.
 std::string ReplayFileOf(const std::string& commandLine, bool& present) {
-  vexa::TStringIteratorSpacedQuotes tokens(commandLine);
-  std::string token, file;
+  const std::vector<std::string> tokens = vexa::SplitCommandLine(commandLine);
+  std::string file;
   present = false;
-  tokens.Next(token);
-  while (tokens.Remaining() > 0) {
-    tokens.Next(token);
-    std::string name = vexa::LowerAscii(token);
+  for (std::size_t i = 1; i < tokens.size(); ++i) {
+    std::string name = vexa::LowerAscii(tokens[i]);
     if (!name.empty() && name[0] == '/') name[0] = '-';
     if (name == "-replay") {
       present = true;
-      file.clear();
-      if (tokens.Remaining() > 0) tokens.Next(file);
+      file = i + 1 < tokens.size() ? tokens[++i] : std::string();
     }
   }
   return file;

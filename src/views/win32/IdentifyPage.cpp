@@ -36,13 +36,7 @@ TIdentifyPage::TIdentifyPage(std::unique_ptr<TSheet> sheet) : TIdentifyTab(std::
   for (const std::uint32_t tag : Model().Rows()) list->AddItem(IdentifyRowLabel(tag), static_cast<LPARAM>(tag));
   list->onDrawItem = [this](const DRAWITEMSTRUCT& item) { DrawRow(item); };
   list->onDoubleClick = [this] { Copy(); };
-  list->onKeyDown = [this](UINT key) {
-    const TNvShiftState shift = KeyShiftState();
-    if (key != 'C' || !shift.ctrl || shift.shift || shift.alt) return false;
-    Copy();
-    DropPendingKeys();
-    return true;
-  };
+  list->onKeyDown = CopyKeyHandler([this] { Copy(); });
   if (TWin32Sheet* win32 = TWin32Sheet::Of(Sheet()))
     win32->SetHandler([this](UINT message, WPARAM wParam, LPARAM lParam) {
       return SheetMessage(message, wParam, lParam);

@@ -8,6 +8,7 @@
 #include "shell/PixelsPerInch.h"
 #include "shell/win32/Fonts.h"
 #include "shell/win32/Sheet.h"
+#include "support/win32/NvControls.h"
 #include "support/Utils.h"
 #include "support/win32/ClipboardSimple.h"
 #include "support/win32/WideText.h"
@@ -30,6 +31,16 @@ HFONT CreatePageFont(std::string_view description, LONG* height) {
   const TFontSpec spec = scaler.ParseFont(description, &base);
   if (height) *height = Clamp<LONG>(spec.height, -kMaxFontHeight, kMaxFontHeight);
   return CreateFontFromSpec(spec);
+}
+
+std::function<bool(UINT key)> CopyKeyHandler(std::function<void()> copy) {
+  return [copy = std::move(copy)](UINT key) {
+    const TNvShiftState shift = KeyShiftState();
+    if (key != 'C' || !shift.ctrl || shift.shift || shift.alt) return false;
+    copy();
+    DropPendingKeys();
+    return true;
+  };
 }
 
 void CopyToClipboard(std::string_view text) {

@@ -16,13 +16,7 @@ TSmartPage::TSmartPage(std::unique_ptr<TSheet> sheet) : TSmartTab(std::move(shee
     if (!filling) SelectRow(selected ? item : -1);
   };
   list->onDoubleClick = [this] { Copy(); };
-  list->onKeyDown = [this](UINT key) {
-    const TNvShiftState shift = KeyShiftState();
-    if (key != 'C' || !shift.ctrl || shift.shift || shift.alt) return false;
-    Copy();
-    DropPendingKeys();
-    return true;
-  };
+  list->onKeyDown = CopyKeyHandler([this] { Copy(); });
   if (TWin32Sheet* win32 = TWin32Sheet::Of(Sheet()))
     win32->SetHandler([this](UINT message, WPARAM wParam, LPARAM lParam) {
       return SheetMessage(message, wParam, lParam);

@@ -45,14 +45,8 @@ printf 'vexa-machine 1\n[device \\\\.\\PhysicalDrive0]\nanswers nonsense\n' > "$
 rm -f "$work/vexa.ini"
 (cd "$work" && exec wine vexa.exe -replay broken.machine) &
 app=$!
-for _ in $(seq 100); do
-  dialog=$(xwininfo -root -tree | grep -c '"Vexa"' || true)
-  [ "$dialog" -gt 0 ] && break
-  sleep 0.2
-done
-[ "${dialog:-0}" -gt 0 ] || fail "no message box for a broken machine file"
-screenshot broken-machine
-xdotool key --clearmodifiers Return 2>/dev/null || true
+message=$(probe message 60000) || fail "no message box for a broken machine file"
+grep -q 'broken.machine:3' <<<"$message" || fail "the message does not name the file and line: $message"
 probe wait 30000 >/dev/null || fail "vexa.exe did not go on after the message"
 [ -z "$(probe selector)" ] || fail "a broken machine file still gave devices"
 stop_vexa

@@ -11,6 +11,7 @@
 //   vexa-probe keys KEY...          type keys such as ctrl+next, alt+3, f9, 2 (in order)
 //   vexa-probe click ID [right|double]   click the visible control with that id
 //   vexa-probe syscommand N         send a system-menu command
+//   vexa-probe message [ms]         wait for a message box of Vexa, print its text, press OK
 //   vexa-probe zoomed               1 when the window is maximised, else 0
 //   vexa-probe close                ask the window to close and wait until it is gone
 #include <windows.h>
@@ -176,6 +177,19 @@ int wmain(int argc, wchar_t** argv) {
     }
     Sleep(500);  // the first show rescans the devices
     Print(TextOf(main));
+    return 0;
+  }
+  if (command == L"message") {
+    const DWORD limit = argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 30000;
+    const DWORD start = GetTickCount();
+    HWND box = nullptr;
+    while (!(box = FindWindowW(L"#32770", L"Vexa")) || !IsWindowVisible(box)) {
+      if (GetTickCount() - start > limit) return Fail("no message box");
+      Sleep(100);
+    }
+    for (HWND child : Descendants(box))
+      if (ClassOf(child) == L"Static" && !TextOf(child).empty()) Print(TextOf(child));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
     return 0;
   }
   HWND main = FindMain();
