@@ -22,14 +22,14 @@ struct TEntrySpec {
   std::uint64_t raw = 0;
 };
 
-inline void PutEntry(TMutableBytes block, std::size_t index, const TEntrySpec& spec) {
+inline void PutEntry(TMutableBytes block, std::size_t index, const TEntrySpec& entry) {
   const std::size_t offset = kSmartEntryOffset + index * kSmartEntrySize;
-  PutU8(block, offset, spec.id);
+  PutU8(block, offset, entry.id);
   PutU16(block, offset + 1, 0x0032);
-  PutU8(block, offset + 3, spec.current);
-  PutU8(block, offset + 4, spec.worst);
-  PutU32(block, offset + 5, static_cast<std::uint32_t>(spec.raw));
-  PutU16(block, offset + 9, static_cast<std::uint16_t>(spec.raw >> 32));
+  PutU8(block, offset + 3, entry.current);
+  PutU8(block, offset + 4, entry.worst);
+  PutU32(block, offset + 5, static_cast<std::uint32_t>(entry.raw));
+  PutU16(block, offset + 9, static_cast<std::uint16_t>(entry.raw >> 32));
 }
 
 inline void PutThreshold(TMutableBytes block, std::size_t index, std::uint8_t id, std::uint8_t threshold) {
@@ -43,7 +43,7 @@ inline TSmartAttributes MakeTable(std::initializer_list<TEntrySpec> entries,
                                   std::initializer_list<std::pair<std::uint8_t, std::uint8_t>> thresholds = {}) {
   TSmartAttributes table;
   std::size_t i = 0;
-  for (const TEntrySpec& spec : entries) PutEntry(table.DataBlock(), i++, spec);
+  for (const TEntrySpec& entry : entries) PutEntry(table.DataBlock(), i++, entry);
   i = 0;
   for (const auto& [id, threshold] : thresholds) PutThreshold(table.ThresholdBlock(), i++, id, threshold);
   return table;

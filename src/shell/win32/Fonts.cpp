@@ -21,15 +21,15 @@ TFontSpec IconTitleFontSpec() {
   return TFontSpec{base.lfHeight, 400, false, false, false, Narrow(base.lfFaceName)};
 }
 
-HFONT CreateFontFromSpec(const TFontSpec& spec) {
+HFONT CreateFontFromSpec(const TFontSpec& fontSpec) {
   LOGFONTW logFont{};
-  logFont.lfHeight = Clamp<LONG>(spec.height, -kMaxFontHeight, kMaxFontHeight);
-  logFont.lfWeight = spec.weight;
-  logFont.lfItalic = spec.italic;
-  logFont.lfUnderline = spec.underline;
-  logFont.lfStrikeOut = spec.strikeOut;
+  logFont.lfHeight = Clamp<LONG>(fontSpec.height, -kMaxFontHeight, kMaxFontHeight);
+  logFont.lfWeight = fontSpec.weight;
+  logFont.lfItalic = fontSpec.italic;
+  logFont.lfUnderline = fontSpec.underline;
+  logFont.lfStrikeOut = fontSpec.strikeOut;
   logFont.lfCharSet = DEFAULT_CHARSET;
-  const std::wstring face = Wide(spec.face);
+  const std::wstring face = Wide(fontSpec.face);
   wcsncpy(logFont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
   return CreateFontIndirectW(&logFont);
 }

@@ -20,7 +20,7 @@ inline constexpr LONG kMaxFontHeight = 400;
 LOGFONTW IconTitleLogFont();
 TFontSpec IconTitleFontSpec();
 // The caller owns the font.
-HFONT CreateFontFromSpec(const TFontSpec& spec);
+HFONT CreateFontFromSpec(const TFontSpec& fontSpec);
 HFONT CreateFontFromDescription(const TPixelsPerInch& scaler, std::string_view description);
 
 }  // namespace vexa

@@ -28,9 +28,9 @@ HFONT CreatePageFont(std::string_view description, LONG* height) {
   const TPixelsPerInch fallback(96, 96);
   const TPixelsPerInch& scaler = App().scaler ? *App().scaler : fallback;
   const TFontSpec base = IconTitleFontSpec();
-  const TFontSpec spec = scaler.ParseFont(description, &base);
-  if (height) *height = Clamp<LONG>(spec.height, -kMaxFontHeight, kMaxFontHeight);
-  return CreateFontFromSpec(spec);
+  const TFontSpec fontSpec = scaler.ParseFont(description, &base);
+  if (height) *height = Clamp<LONG>(fontSpec.height, -kMaxFontHeight, kMaxFontHeight);
+  return CreateFontFromSpec(fontSpec);
 }
 
 std::function<bool(UINT key)> CopyKeyHandler(std::function<void()> copy) {

@@ -132,9 +132,9 @@ WORD KeyCode(const std::wstring& name) {
 }
 
 // "ctrl+shift+r": modifiers down, the key down and up, modifiers up.
-void Type(const std::wstring& spec) {
+void Type(const std::wstring& keySpec) {
   std::vector<WORD> modifiers;
-  std::wstring rest = spec;
+  std::wstring rest = keySpec;
   for (;;) {
     const size_t plus = rest.find(L'+');
     if (plus == std::wstring::npos) break;
