@@ -77,6 +77,10 @@ void TBalloonTooltip::AnswerTextRequest(NMTTDISPINFOW& request, const TTooltipCo
     icon = TTI_NONE;
   }
   wideText = Wide(text);
+  // The tip draws a tab as a box: descriptions that pair a name and its meaning with
+  // a tab show them two blanks apart.
+  for (std::size_t at = wideText.find(L'\t'); at != std::wstring::npos; at = wideText.find(L'\t', at + 2))
+    wideText.replace(at, 1, L"  ");
   request.lpszText = wideText.data();
   request.szText[0] = L'\0';
   request.hinst = nullptr;

@@ -6,6 +6,7 @@ work=$(mktemp -d)
 shots=${VEXA_SCREENSHOT_DIR:-$(dirname "$exe")/../../screenshots}
 cleanup() {
   local status=$?
+  set +e
   # Only our own program goes: other Wine programs may share the prefix. A window
   # left behind by a failure would be found by the next test, so close it first.
   if [ -n "${app:-}" ]; then
@@ -22,11 +23,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 prefix=$("$root/tools/wine-prefix.sh")
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LC_ALL=zh_TW.UTF-8
-display=:$((200 + RANDOM % 500))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# The server picks a free display number itself and writes it to the file.
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=$display
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "no virtual display"
+export DISPLAY=:$(head -1 "$work/display")
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A window left by an earlier failure would answer the probe in place of ours.
+while wine "$probe" title >/dev/null 2>&1; do timeout 20 wine "$probe" close >/dev/null 2>&1 || break; done
 cp "$exe" "$work/vexa.exe"
 
 probe() { wine "$probe" "$@" | tr -d '\r'; }
