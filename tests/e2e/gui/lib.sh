@@ -14,6 +14,8 @@ cleanup() {
     kill "$app" 2>/dev/null
   fi
   [ -n "${app:-}" ] && wait "$app" 2>/dev/null
+  # The Wine desktop is bound to our display, which goes now: so does the server.
+  wineserver -k 2>/dev/null
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
   exit $status
@@ -23,6 +25,11 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 prefix=$("$root/tools/wine-prefix.sh")
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LC_ALL=zh_TW.UTF-8
+# Wine's desktop is made on the display of the first program that needs one and
+# dies with it: every GUI test starts its own server on its own display. GUI tests
+# run alone (RUN_SERIAL), so no other Wine program loses its server.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 # The server picks a free display number itself and writes it to the file.
 Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
