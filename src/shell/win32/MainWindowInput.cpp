@@ -191,7 +191,11 @@ void TVexaForm::DrawSelectorItem(const DRAWITEMSTRUCT& item) {
     HFONT italic = CreateFontIndirectW(&logFont);
     HGDIOBJ old = SelectObject(dc, italic);
     const std::wstring token = Wide(Format("%s%d", device->name.substr(0, 1), device->number));
-    DrawTextW(dc, token.c_str(), static_cast<int>(token.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+    // Italic letters lean past their cell: keep the last one clear of the edge.
+    RECT tokenRect = text;
+    tokenRect.right -= scaler->Scale(2);
+    DrawTextW(dc, token.c_str(), static_cast<int>(token.size()), &tokenRect,
+              DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
     SelectObject(dc, old);
     DeleteObject(italic);
     HBRUSH brush = CreateSolidBrush(device->GetColor());
