@@ -16,8 +16,9 @@ LOGFONTW IconTitleLogFont() {
   return logFont;
 }
 
-TFontSpec IconTitleFontSpec() {
-  const LOGFONTW base = IconTitleLogFont();
+std::optional<TFontSpec> IconTitleFontSpec() {
+  LOGFONTW base{};
+  if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof base, &base, 0)) return std::nullopt;
   return TFontSpec{base.lfHeight, 400, false, false, false, Narrow(base.lfFaceName)};
 }
 
@@ -35,8 +36,8 @@ HFONT CreateFontFromSpec(const TFontSpec& fontSpec) {
 }
 
 HFONT CreateFontFromDescription(const TPixelsPerInch& scaler, std::string_view description) {
-  const TFontSpec base = IconTitleFontSpec();
-  return CreateFontFromSpec(scaler.ParseFont(description, &base));
+  const std::optional<TFontSpec> base = IconTitleFontSpec();
+  return CreateFontFromSpec(scaler.ParseFont(description, base ? &*base : nullptr));
 }
 
 }  // namespace vexa

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string_view>
 
 #include "shell/PixelsPerInch.h"
@@ -18,7 +19,9 @@ inline constexpr LONG kMaxFontHeight = 400;
 
 // The system's icon-title font (8 points of Tahoma when the system does not say).
 LOGFONTW IconTitleLogFont();
-TFontSpec IconTitleFontSpec();
+// The icon-title font as the base of a description; none when the system does not
+// say, so the description starts from 8 points of Tahoma at the target resolution.
+std::optional<TFontSpec> IconTitleFontSpec();
 // The caller owns the font.
 HFONT CreateFontFromSpec(const TFontSpec& fontSpec);
 HFONT CreateFontFromDescription(const TPixelsPerInch& scaler, std::string_view description);

@@ -65,12 +65,7 @@ void PaintBuffered(HWND window, TPaint paint) {
 }  // namespace
 
 TDevicePage::TDevicePage(std::unique_ptr<TSheet> ownSheet) : TDeviceTab(std::move(ownSheet), TDeferredStart{}) {
-  LOGFONTW logFont{};
-  if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof logFont, &logFont, 0)) {
-    iconTitle.height = logFont.lfHeight;
-    iconTitle.face = Narrow(logFont.lfFaceName);
-    hasIconTitle = true;
-  }
+  iconTitle = IconTitleFontSpec();
   TWin32Sheet* win32Sheet = TWin32Sheet::Of(Sheet());
   if (win32Sheet) {
     sheetWindow = win32Sheet->Window();

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include <array>
 #include <memory>
 #include <string>
@@ -26,7 +28,7 @@ public:
 
 protected:
   TPanelSize OuterPanelSize() const override;
-  const TFontSpec* IconTitleFont() const override { return hasIconTitle ? &iconTitle : nullptr; }
+  const TFontSpec* IconTitleFont() const override { return iconTitle ? &*iconTitle : nullptr; }
   bool LogoResourceExists(int resource) const override;
   void BoxChanged(int index) override;
   void LogoChanged() override;
@@ -58,8 +60,7 @@ private:
   std::array<TPanelSlot, kDeviceBoxCount> boxSlots{};
   bool built = false;
 
-  TFontSpec iconTitle;
-  bool hasIconTitle = false;
+  std::optional<TFontSpec> iconTitle;
   HFONT font = nullptr;
   HBITMAP logoBitmap = nullptr;
 };

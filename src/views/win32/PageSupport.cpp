@@ -27,8 +27,8 @@ int PageScale(int n) { return App().scaler ? App().scaler->Scale(n) : n; }
 HFONT CreatePageFont(std::string_view description, LONG* height) {
   const TPixelsPerInch fallback(96, 96);
   const TPixelsPerInch& scaler = App().scaler ? *App().scaler : fallback;
-  const TFontSpec base = IconTitleFontSpec();
-  const TFontSpec fontSpec = scaler.ParseFont(description, &base);
+  const std::optional<TFontSpec> base = IconTitleFontSpec();
+  const TFontSpec fontSpec = scaler.ParseFont(description, base ? &*base : nullptr);
   if (height) *height = Clamp<LONG>(fontSpec.height, -kMaxFontHeight, kMaxFontHeight);
   return CreateFontFromSpec(fontSpec);
 }
