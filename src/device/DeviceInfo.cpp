@@ -101,13 +101,12 @@ bool TDeviceInfo::MatchKnownDevice(TKnownDevicesDB& knownDrives) {
 bool TDeviceInfo::ReadSmart() {
   smartAttributes.Clear();
   if (!HasFeature(DriveFeature::Smart) || handle == kInvalidHandle) return false;
+  // When READ DATA succeeds and READ THRESHOLDS fails, the reader leaves the new
+  // values in the table and the thresholds cleared: the attributes stay visible
+  // with thresholds 0, though the read as a whole answers failure.
   TSmartReader reader(machine);
-  if (!reader.ReadSmartData(handle, static_cast<std::uint8_t>(number), smartAttributes.DataBlock(),
-                            smartAttributes.ThresholdBlock())) {
-    smartAttributes.Clear();
-    return false;
-  }
-  return true;
+  return reader.ReadSmartData(handle, static_cast<std::uint8_t>(number), smartAttributes.DataBlock(),
+                              smartAttributes.ThresholdBlock());
 }
 
 // --- Physical disks -----------------------------------------------------------------

@@ -134,6 +134,7 @@ struct TDeviceGiven {
   bool serial = false;
   bool layout = false;
   TMachineGeometry geometryValues;
+  std::size_t geometryLine = 0;
 };
 
 struct TVolumeGiven {
@@ -476,6 +477,7 @@ private:
         return true;
       });
       given.geometry = true;
+      given.geometryLine = lineNumber;
     } else if (key == "bus-type") {
       device.descriptor.busType = BusType(Single(tokens));
       given.busType = true;
@@ -846,8 +848,15 @@ private:
     if (geometry.sectorsPerTrack == 0) geometry.sectorsPerTrack = optical ? 32 : 63;
     if (geometry.mediaType == 0) geometry.mediaType = optical ? 11 : 12;
     if (geometry.cylinders == 0) {
-      geometry.cylinders = device.size / (std::uint64_t{geometry.bytesPerSector} * geometry.tracksPerCylinder *
-                                          geometry.sectorsPerTrack);
+      // Three 32-bit factors can leave 64 bits (and wrap to 0): no real geometry
+      // does, so such a file is refused at its geometry line rather than divided by.
+      std::uint64_t bytesPerCylinder = std::uint64_t{geometry.bytesPerSector} * geometry.tracksPerCylinder;
+      if (bytesPerCylinder > ~std::uint64_t{0} / geometry.sectorsPerTrack) {
+        lineNumber = given.geometryLine;
+        Fail("the geometry's bytes × tracks × sectors do not fit in 64 bits: give \"cylinders\" or smaller figures");
+      }
+      bytesPerCylinder *= geometry.sectorsPerTrack;
+      geometry.cylinders = device.size / bytesPerCylinder;
     }
     device.geometry = geometry;
 

@@ -174,6 +174,8 @@ void ReplayMachine::Close(THandle handle) {
 TIoResult ReplayMachine::Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
                                  std::span<std::uint8_t> output) {
   ++requestCounts[code];
+  // Judged first, so that no shape check, failing route or unknown handle hides an attempt.
+  if (const std::optional<std::string> why = WriteIntent(code, input)) return Refuse(code, *why);
   TOpenHandle* open = Find(handle);
   if (!open) return Error(kErrorInvalidHandle);
   if (open->mode.overlapped) return Error(kErrorInvalidParameter);
@@ -326,22 +328,18 @@ bool ReplayMachine::RunAtaCommand(const TMachineDevice& device, const std::array
     return true;
   };
   const bool optical = device.kind == TMachineDeviceKind::CdRom;
+  if (std::optional<std::string> judged = JudgeAtaCommand(registers)) {
+    why = std::move(*judged);
+    return false;
+  }
   switch (command) {
     case ac::kIdentifyDevice:
       // A packet device aborts IDENTIFY DEVICE (it answers with its signature instead).
       return optical ? abort() : block(device.identify);
     case ac::kIdentifyPacketDevice:
       return optical ? block(device.identify) : abort();
-    case ac::kSmart:
-      break;
     default:
-      why = Format("ATA command 0x%.2x is not a read the program sends", command);
-      return false;
-  }
-  if (features != ac::kSmartReadData && features != ac::kSmartReadThresholds &&
-      features != ac::kSmartEnableOperations && features != ac::kSmartReturnStatus) {
-    why = Format("SMART sub-command 0x%.2x is not a read the program sends", features);
-    return false;
+      break;  // SMART
   }
   // Without the signature in the LBA registers a drive rejects every SMART command.
   if (registers[tf::kLbaMid] != ac::kSmartLbaMid || registers[tf::kLbaHigh] != ac::kSmartLbaHigh || optical ||
@@ -373,7 +371,6 @@ TIoResult ReplayMachine::AtaPassThrough(const TMachineDevice& device, std::span<
   const std::uint32_t dataOffset = GetU32(in, a::kDataBufferOffset);
   std::array<std::uint8_t, 8> registers{};
   std::copy_n(in.begin() + a::kCurrentTaskFile, registers.size(), registers.begin());
-  if (flags & a::kFlagDataOut) return Refuse(st::kIoctlAtaPassThrough, "ATA pass-through with data out");
   TAtaOutcome outcome;
   std::string why;
   if (!RunAtaCommand(device, registers, outcome, why)) return Refuse(st::kIoctlAtaPassThrough, why);
@@ -408,37 +405,12 @@ TIoResult ReplayMachine::ScsiPassThrough(const TMachineDevice& device, std::span
   if (cdbLength == 0 || cdbLength > s::kCdbSize) return Error(kErrorInvalidParameter);
   const std::span<const std::uint8_t> cdb = in.subspan(s::kCdb, s::kCdbSize);
   const std::uint8_t operation = cdb[0];
-  if (operation != st::sat::kAtaPassThrough12 && operation != st::sat::kAtaPassThrough16) {
-    return Refuse(st::kIoctlScsiPassThrough, Format("SCSI command 0x%.2x is not ATA PASS-THROUGH", operation));
-  }
+  // The operation, the protocol and the direction were judged on arrival.
   const bool sixteen = operation == st::sat::kAtaPassThrough16;
   if (cdbLength < (sixteen ? 16 : 12)) return Error(kErrorInvalidParameter);
   const unsigned protocol = (cdb[1] >> 1) & 0x0F;
-  const bool fromDevice = (cdb[2] >> 3) & 1;
   const std::uint32_t dataLength = GetU32(in, s::kDataTransferLength);
-  if (protocol != st::sat::kProtocolNonData && protocol != st::sat::kProtocolPioDataIn) {
-    return Refuse(st::kIoctlScsiPassThrough,
-                  Format("ATA PASS-THROUGH protocol %u is not PIO Data-In or non-data", protocol));
-  }
-  if (protocol == st::sat::kProtocolPioDataIn && !fromDevice) {
-    return Refuse(st::kIoctlScsiPassThrough, "ATA PASS-THROUGH transfers to the device");
-  }
-  if (in[s::kDataIn] == s::kDataOut && dataLength > 0) {
-    return Refuse(st::kIoctlScsiPassThrough, "SCSI pass-through with data out");
-  }
-  namespace tf = st::taskfile;
-  std::array<std::uint8_t, 8> registers{};
-  if (sixteen) {
-    registers[tf::kFeatures] = cdb[4];
-    registers[tf::kSectorCount] = cdb[6];
-    registers[tf::kLbaLow] = cdb[8];
-    registers[tf::kLbaMid] = cdb[10];
-    registers[tf::kLbaHigh] = cdb[12];
-    registers[tf::kDevice] = cdb[13];
-    registers[tf::kCommand] = cdb[14];
-  } else {
-    std::copy_n(cdb.begin() + 3, 7, registers.begin());
-  }
+  const std::array<std::uint8_t, 8> registers = SatRegisters(cdb);
   TAtaOutcome outcome;
   std::string why;
   if (!RunAtaCommand(device, registers, outcome, why)) return Refuse(st::kIoctlScsiPassThrough, why);
@@ -517,22 +489,9 @@ TIoResult ReplayMachine::Miniport(const TMachineDevice& device, std::span<const 
   namespace sr = st::srbio;
   constexpr std::size_t kBlock = sr::kSize;
   if (in.size() < kBlock + st::sendcmdin::kSize - 1) return Error(kErrorInvalidParameter);
-  if (GetU32(in, sr::kHeaderLength) != sr::kSize) {
-    return Refuse(st::kIoctlScsiMiniport, Format("miniport header length %u", GetU32(in, sr::kHeaderLength)));
-  }
-  if (std::memcmp(in.data() + sr::kSignature, "SCSIDISK", sr::kSignatureSize) != 0) {
-    return Refuse(st::kIoctlScsiMiniport, "miniport signature is not SCSIDISK");
-  }
-  const std::uint32_t controlCode = GetU32(in, sr::kControlCode);
-  if (controlCode != st::kIoctlScsiMiniportIdentify) {
-    return Refuse(st::kIoctlScsiMiniport, Format("miniport control code 0x%x is not IDENTIFY", controlCode));
-  }
+  // The header, the signature, the control code and the command were judged on arrival.
   std::array<std::uint8_t, 8> registers{};
   std::copy_n(in.begin() + kBlock + st::sendcmdin::kRegisters, registers.size(), registers.begin());
-  if (registers[st::taskfile::kCommand] != st::atacmd::kIdentifyDevice) {
-    return Refuse(st::kIoctlScsiMiniport, Format("miniport IDENTIFY carries command 0x%.2x",
-                                                 registers[st::taskfile::kCommand]));
-  }
   TAtaOutcome outcome;
   std::string why;
   if (!RunAtaCommand(device, registers, outcome, why)) return Refuse(st::kIoctlScsiMiniport, why);

@@ -44,7 +44,8 @@ TColor Blend(TColor from, TColor to, int amount) {
 }
 
 TColor HsvToColor(double hue, double saturation, double value) {
-  if (saturation < 0 || saturation > 1 || value < 0 || value > 1 || !std::isfinite(hue)) return 0;
+  // Written so that NaN fails every test: settings and machine files carry any float.
+  if (!(saturation >= 0 && saturation <= 1 && value >= 0 && value <= 1 && std::isfinite(hue))) return 0;
   const double c = value * saturation;
   const double h = std::fmod(std::fabs(hue), 360.0) / 60.0;
   const double x = c * (1 - std::fabs(std::fmod(h, 2.0) - 1));

@@ -71,6 +71,20 @@ TEST(DeviceManager, SmartIsReadOnRefreshOnly) {
   EXPECT_EQ(machine->RefusedCount(), 0u);
 }
 
+TEST(DeviceManager, FailedThresholdsKeepTheAttributesWithThresholdsZero) {
+  auto machine = Sample("laptop-sat.machine");
+  TDeviceManager devices(*machine);
+  devices.Enumerate(DeviceKindPhysical(), 1, 2);
+  TDeviceInfo& ssd = *devices.Device(0);
+  ASSERT_TRUE(ssd.Open());
+  EXPECT_FALSE(ssd.Refresh());  // the read as a whole failed
+  ssd.Close();
+  ASSERT_EQ(ssd.smartAttributes.Count(), 22u);
+  for (std::size_t i = 0; i < ssd.smartAttributes.Count(); ++i) {
+    EXPECT_EQ(ssd.smartAttributes.ThresholdOf(ssd.smartAttributes.Entry(i).Id()), 0);
+  }
+}
+
 TEST(DeviceManager, DescriptorNamesADriveThatRejectsIdentify) {
   auto machine = Sample("laptop-sat.machine");
   TDeviceManager devices(*machine);

@@ -196,7 +196,7 @@ TEST(IoControlMiniport, RequestBytesAndReplyOffset) {
 
 TEST(IoControlMiniport, SuccessWithZeroBytesReturnedIsAccepted) {
   TRig rig("answers miniport", "\\\\.\\Scsi0:");
-  rig.machine.hook = [](std::uint32_t, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
+  rig.machine.hook = [](THandle, std::uint32_t, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
     return std::optional<TIoResult>(TIoResult{true, 0, 0});
   };
   TBlock512 block;
@@ -257,7 +257,7 @@ TEST(IoControlHostileReplies, LengthsBeyondTheBuffersAreClamped) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
-    rig.machine.hook = [&](std::uint32_t code, std::span<const std::uint8_t>, std::span<std::uint8_t> out) {
+    rig.machine.hook = [&](THandle, std::uint32_t code, std::span<const std::uint8_t>, std::span<std::uint8_t> out) {
       if (code == 0x4D02C && c.code == 0x4D004) return std::optional<TIoResult>(TIoResult{false, 0, 50});
       if (code != c.code) return std::optional<TIoResult>();
       std::fill(out.begin(), out.end(), 0xAB);
@@ -278,7 +278,7 @@ TEST(IoControlHostileReplies, LengthsBeyondTheBuffersAreClamped) {
 
 TEST(IoControlHostileReplies, ShortOrEmptyRepliesAreFailures) {
   TRig rig("answers ata sat");
-  rig.machine.hook = [](std::uint32_t code, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
+  rig.machine.hook = [](THandle, std::uint32_t code, std::span<const std::uint8_t>, std::span<std::uint8_t>) {
     // ATA: only part of the header; SAT: a header cut short; geometry and length: nothing.
     if (code == 0x4D02C) return std::optional<TIoResult>(TIoResult{true, 12, 0});
     if (code == 0x4D004) return std::optional<TIoResult>(TIoResult{true, 20, 0});

@@ -144,6 +144,9 @@ TEST(MachineFile, RefusalsNameFileLineAndProblem) {
       {"vexa-machine 1\n[volume C:]\nsize 10\nfree 11\n", "bad.machine:2: a volume cannot have more free bytes than its size"},
       {"vexa-machine 1\n[volume 7:]\n", "bad.machine:2: [volume] needs a drive letter"},
       {"vexa-machine 1\n[os]\nversion \xC3\x28\n", "bad.machine:3: the line is not UTF-8 text"},
+      // Wraps to 0 in 64 bits: once a division by zero.
+      {head + "size 1000\ngeometry tracks 0x80000000 sectors 4 bytes 0x80000000\n",
+       "bad.machine:4: the geometry's bytes × tracks × sectors do not fit in 64 bits"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.text);

@@ -21,7 +21,8 @@ struct TRecordedRequest {
 
 class TRecordingMachine final : public Machine {
 public:
-  using THook = std::function<std::optional<TIoResult>(std::uint32_t code, std::span<const std::uint8_t> input,
+  using THook = std::function<std::optional<TIoResult>(THandle handle, std::uint32_t code,
+                                                       std::span<const std::uint8_t> input,
                                                        std::span<std::uint8_t> output)>;
   explicit TRecordingMachine(Machine& inner) : inner(inner) {}
 
@@ -38,7 +39,7 @@ public:
                     std::span<std::uint8_t> output) override {
     TRecordedRequest request{code, {input.begin(), input.end()}, output.size(), {}};
     std::optional<TIoResult> hooked;
-    if (hook) hooked = hook(code, input, output);
+    if (hook) hooked = hook(handle, code, input, output);
     request.result = hooked ? *hooked : inner.Control(handle, code, input, output);
     requests.push_back(request);
     return request.result;

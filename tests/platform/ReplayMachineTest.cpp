@@ -67,6 +67,7 @@ TEST(ReplayMachineRefusals, UnknownAndWriteTypeRequestsAreRefusedAndCounted) {
     const char* name;
     std::uint32_t code;
     Bytes input;
+    const char* path = "\\\\.\\PhysicalDrive0";
   };
   Bytes miniport(64, 0);
   PutU32(miniport, 0, 28);
@@ -78,6 +79,9 @@ TEST(ReplayMachineRefusals, UnknownAndWriteTypeRequestsAreRefusedAndCounted) {
   smartWrite[7] = 0x4F;
   smartWrite[8] = 0xC2;
   smartWrite[10] = 0xB0;
+  Bytes shortSmartWrite(smartWrite.begin(), smartWrite.begin() + 20);  // once answered 87 uncounted
+  Bytes ataOddLength = AtaRequest(0x04, 0xEC);
+  PutU16(ataOddLength, 0, 36);
   const TCase cases[] = {
       {"set drive layout", 0x7C054, {}},
       {"made-up code", 0x12345678, {}},
@@ -90,15 +94,20 @@ TEST(ReplayMachineRefusals, UnknownAndWriteTypeRequestsAreRefusedAndCounted) {
       {"SCSI data out", st::kIoctlScsiPassThrough, ScsiRequest({0xA1, 0x08, 0x0E, 0, 1, 0, 0, 0, 0xA0, 0xEC, 0, 0}, 0)},
       {"miniport signature", st::kIoctlScsiMiniport, miniport},
       {"SMART WRITE LOG", st::kSmartSendDriveCommand, smartWrite},
+      {"SMART WRITE LOG, short block", st::kSmartSendDriveCommand, shortSmartWrite},
+      {"ATA data out, header length 36", st::kIoctlAtaPassThrough, ataOddLength},
+      {"data out on a volume of a disk not described", st::kIoctlAtaPassThrough, AtaRequest(0x04, 0xEC), "\\\\.\\E:"},
+      {"made-up code, no such handle", 0x12345678, {}, "\\\\.\\Tape0"},
   };
   std::uint32_t expected = 0;
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
-    ReplayMachine machine = Machine1("answers ata sat smart miniport");
+    const char* volume = "[volume E:]\ndisk 7\n";
+    ReplayMachine machine = Machine1("answers ata sat smart miniport", volume);
     // A failing route does not hide a write: the request is refused before the route answers.
-    ReplayMachine failing = Machine1("fails ata 50\nfails sat 50\nfails smart 1\nfails miniport 1");
+    ReplayMachine failing = Machine1("fails ata 50\nfails sat 50\nfails smart 1\nfails miniport 1", volume);
     for (ReplayMachine* m : {&machine, &failing}) {
-      const THandle handle = m->Open("\\\\.\\PhysicalDrive0", {.write = true});
+      const THandle handle = m->Open(c.path, {.write = true});
       Bytes output(600, 0xEE);
       const TIoResult result = m->Control(handle, c.code, c.input, output);
       EXPECT_FALSE(result.ok);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace vexa {
 namespace {
 
@@ -34,6 +36,8 @@ TEST(Utils, Colours) {
   EXPECT_EQ(HsvToColor(360, 1, 1), 0x0000FFu);
   EXPECT_EQ(HsvToColor(10, 1.5, 1), 0u);
   EXPECT_EQ(HsvToColor(10, 1, -0.1), 0u);
+  EXPECT_EQ(HsvToColor(10, std::nan(""), 1), 0u);  // once undefined behaviour
+  EXPECT_EQ(HsvToColor(10, 1, std::nan("")), 0u);
   EXPECT_EQ(HsvToColor(0, 0, 0.5), 0x808080u);  // 127.5 rounds to even: 128
 }
 

@@ -181,9 +181,9 @@ has smart-2 $'verdict: 查詢失敗\t2'
 has identify-2 'model: VEXA\x09X\x1B[2J\x7FQé\xFF\x80 SSD'
 has identify-2 '[27-46] 型號: "VEXA\x09X\x1B[2J\x7FQé\xFF\x80 SSD"'
 has partitions-2 $' (I:)\t\t\t\t\t1\t'
-# Thresholds unreadable: the whole read failed.
-has smart-3 $'verdict: 查詢失敗\t2'
-has info-3 $'12\tS.M.A.R.T.\t2\t查詢失敗'
+# Thresholds unreadable: the values are still listed, with no threshold.
+has smart-3 $'重新分配扇區次數\t005\t\t100\t100\t\t\tSP EC OC PW\tSelfPreserving, EventCount, OnlineCollection, PrefailWarranty\t110011'
+has info-3 $'12\tS.M.A.R.T.\t1\t狀態:OK'
 # All bits set: unknown capacity, no unallocated space, shares within 0..100.
 has info-4 $'16\t容量\t0\t'
 has info-4 $'17\t超過規定\t0\t無'
