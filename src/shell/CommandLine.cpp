@@ -67,7 +67,11 @@ TSecondWindowCommand BuildSecondWindowCommand(std::string_view commandLine, std:
       continue;
     }
     command.parameters += ' ';
-    command.parameters += tokens[i].find(' ') != std::string::npos ? "\"" + tokens[i] + "\"" : tokens[i];
+    // Quoted when empty (dropped, it would let the next token take its place), and
+    // when it holds a blank or starts with a control character (skipped between tokens).
+    const bool quote = tokens[i].empty() || tokens[i].find(' ') != std::string::npos ||
+                       static_cast<unsigned char>(tokens[i][0]) < 33;
+    command.parameters += quote ? "\"" + tokens[i] + "\"" : tokens[i];
   }
   const std::int64_t offset = std::int64_t{captionHeight} + frameHeight;
   command.parameters += Format(" -pos %d %d", left + offset, top + offset);

@@ -338,7 +338,10 @@ void TEasyConfigIni::LoadVariable(TConfigVar* variable) {
 
 std::string TEasyConfigIni::QuoteForFile(std::string_view value) {
   if (value.empty()) return {};
-  auto needsQuotes = [](char c) { return c == ' ' || c == '\t' || c == '"' || c == '\''; };
+  // Line breaks and NULs are written as blanks, so they count as blanks here.
+  auto needsQuotes = [](char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0' || c == '"' || c == '\'';
+  };
   if (needsQuotes(value.front()) || needsQuotes(value.back())) return "\"" + std::string(value) + "\"";
   return std::string(value);
 }

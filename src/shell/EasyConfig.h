@@ -230,7 +230,8 @@ public:
   const std::string& FileName() const { return fileName; }
 
   // The text a persistent variable is written as: quoted when it starts or ends
-  // with a blank, a tab or a quote, so the reader gives back exactly this value.
+  // with a blank, a tab, a line break (written as a blank) or a quote, so the
+  // reader gives back this value, line breaks as blanks.
   static std::string QuoteForFile(std::string_view value);
 
 private:

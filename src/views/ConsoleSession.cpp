@@ -104,14 +104,18 @@ T* AddModule(TVexaTabManager& tabs) {
 
 }  // namespace
 
-TConsoleSession::TConsoleSession(Machine& machineRef) : machine(machineRef) {
+TConsoleSession::TConsoleSession(Machine& machineRef, const std::string& settingsFile) : machine(machineRef) {
   scaler = std::make_unique<TPixelsPerInch>(kPixelsPerInch, 0);
   core = std::make_unique<TVexaCore>(machine, "");
   devices = std::make_unique<TDeviceManager>(machine);
   tabs = std::make_unique<TVexaTabManager>();
   status = std::make_unique<TStatusProperties>();
   status->onChange = [this](int index) { tabs->NotifyStatusProperty(index); };
-  config = std::make_unique<TEasyConfigNone>();
+  if (settingsFile.empty()) {
+    config = std::make_unique<TEasyConfigNone>();
+  } else {
+    config = std::make_unique<TEasyConfigIni>(settingsFile);
+  }
   config->onChange = [this](TConfigVar* variable) { tabs->NotifyConfigChanged(variable); };
   App() = TAppObjects{&machine, scaler.get(), core.get(), devices.get(), tabs.get(), status.get(), nullptr,
                       config.get()};
@@ -134,6 +138,7 @@ TConsoleSession::TConsoleSession(Machine& machineRef) : machine(machineRef) {
     smartTab = AddModule<TSmartTab>(*tabs);
     partitionsTab = AddModule<TPartitionsTab>(*tabs);
     identifyTab = AddModule<TIdentifyTab>(*tabs);
+    if (!settingsFile.empty()) config->LoadAll();
   } catch (...) {
     ShutDown();
     throw;

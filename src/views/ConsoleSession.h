@@ -2,8 +2,8 @@
 // builds, in the same order (scaler, core, device list, tab manager, status
 // properties, settings store), the same modules (System first, then SMART,
 // Partitions and Identify) and the same road from a rescan to a chosen device.
-// vexa-cli and the tests run drives through it; nothing is shown and no settings
-// file is read or written.
+// vexa-cli and the tests run drives through it; nothing is shown, and a settings
+// file is read only when one is named, and never written.
 #pragma once
 
 #include <memory>
@@ -30,8 +30,9 @@ class TIdentifyTab;
 class TConsoleSession {
 public:
   // Builds everything and makes it the process-wide objects (App()); one session
-  // at a time. The machine must outlive the session.
-  explicit TConsoleSession(Machine& machine);
+  // at a time. The machine must outlive the session. With a settings file, its
+  // values are loaded once the modules are there, as the window loads them.
+  explicit TConsoleSession(Machine& machine, const std::string& settingsFile = {});
   ~TConsoleSession();
   TConsoleSession(const TConsoleSession&) = delete;
   TConsoleSession& operator=(const TConsoleSession&) = delete;

@@ -5,32 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "shell/EasyConfig.h"
-#include "shell/MainSettings.h"
+#include "shell/FakeCommandLineHost.h"
 
 namespace vexa {
 namespace {
 
-class TFakeWindow : public TCommandLineHost {
-public:
-  TFakeWindow() : settings(RegisterMainSettings(store, 432, 445, 1920, 1080)) {}
-  TEasyConfig& Config() override { return store; }
-  std::int32_t ClientWidth() const override { return clientWidth; }
-  std::int32_t ClientHeight() const override { return clientHeight; }
-  void SetClientSize(std::int32_t w, std::int32_t h) override { clientWidth = w, clientHeight = h; }
-  std::int32_t OuterWidth() const override { return clientWidth + 16; }
-  std::int32_t OuterHeight() const override { return clientHeight + 39; }
-  std::int32_t Left() const override { return 100; }
-  std::int32_t Top() const override { return 50; }
-  void OpenDebugPage() override { ++debugPages; }
-  const std::string& BaseCaption() const override { return caption; }
-  void SetBaseCaption(std::string text) override { caption = std::move(text); }
-
-  TEasyConfigIni store{"unused.ini"};
-  TMainSettings settings;
-  std::int32_t clientWidth = 416, clientHeight = 406;
-  int debugPages = 0;
-  std::string caption = "Vexa 16.09.09 beta";
-};
+using test::TFakeWindow;
 
 constexpr TKnownTableSizes kSizes{34, 302, 6};
 
@@ -82,6 +62,10 @@ TEST(CommandLine, SecondWindow) {
   // "-pos" is matched exactly (case-sensitive), so -POS and its numbers pass through.
   EXPECT_EQ(command.parameters, " -page 2 \"two words\" -POS 1 2 -pos 326 226");
   EXPECT_EQ(BuildSecondWindowCommand("vexa.exe -pos", 0, 0, 1, 1).parameters, " -pos 2 2");
+  // An empty argument stays an argument: "-page \"\" 3" must not become "-page 3".
+  EXPECT_EQ(BuildSecondWindowCommand("vexa.exe -page \"\" 3", 0, 0, 0, 0).parameters, " -page \"\" 3 -pos 0 0");
+  // Control characters at a token's start would be skipped as blanks.
+  EXPECT_EQ(BuildSecondWindowCommand("vexa.exe \"\x02\"", 0, 0, 0, 0).parameters, " \"\x02\" -pos 0 0");
 }
 
 }  // namespace

@@ -185,6 +185,11 @@ TEST_F(EasyConfigTest, QuotedValuesSurvive) {
     store.LoadAll();
     EXPECT_EQ(s->Value(), value);
   }
+  // A line break is written as a blank, so a value that ends in one is quoted too.
+  s->SetValue("ends in a break\r\n");
+  store.Save(false);
+  store.LoadAll();
+  EXPECT_EQ(s->Value(), "ends in a break  ");
 }
 
 TEST_F(EasyConfigTest, BrokenFilesLoadDefaultsAndAreNotDestroyed) {

@@ -1,0 +1,250 @@
+// The fuzz checks. Every road ends in the same console session the program's
+// console face uses, so whatever a hostile file or driver can reach, these reach.
+#include "fuzz/FuzzChecks.h"
+
+#include <algorithm>
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/MachineFile.h"
+#include "platform/RecordingMachine.h"
+#include "platform/ReplayMachine.h"
+#include "shell/CommandLine.h"
+#include "shell/EasyConfig.h"
+#include "shell/FakeCommandLineHost.h"
+#include "shell/Shared.h"
+#include "shell/StatusProperties.h"
+#include "support/Bytes.h"
+#include "support/IniDocument.h"
+#include "support/Paths.h"
+#include "support/StringIterators.h"
+#include "views/ConsoleSession.h"
+#include "views/IdentifyTab.h"
+#include "views/PartitionsTab.h"
+#include "views/SmartTab.h"
+
+#ifdef _WIN32
+#include <process.h>
+#define VEXA_PROCESS_ID _getpid()
+#else
+#include <unistd.h>
+#define VEXA_PROCESS_ID getpid()
+#endif
+
+namespace vexa::fuzz_check {
+
+namespace {
+
+// Takes the input apart front to back; an exhausted input answers zeros.
+class TBytesReader {
+public:
+  explicit TBytesReader(TInput input) : input(input) {}
+
+  std::uint8_t Byte() { return at < input.size() ? input[at++] : 0; }
+  std::uint32_t U32() {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value = value << 8 | Byte();
+    return value;
+  }
+  // Up to maxBytes bytes, ended early by a NUL (not kept).
+  std::string Text(std::size_t maxBytes) {
+    std::string text;
+    while (text.size() < maxBytes && at < input.size()) {
+      const char c = static_cast<char>(input[at++]);
+      if (c == '\0') break;
+      text += c;
+    }
+    return text;
+  }
+  std::string_view Rest() {
+    const std::string_view rest(reinterpret_cast<const char*>(input.data()) + at, input.size() - at);
+    at = input.size();
+    return rest;
+  }
+
+private:
+  TInput input;
+  std::size_t at = 0;
+};
+
+std::string_view AsText(TInput input) { return {reinterpret_cast<const char*>(input.data()), input.size()}; }
+
+// Message boxes the road would show are counted, not shown.
+class TQuietMessages {
+public:
+  TQuietMessages() {
+    SetMessageSink([](std::string_view, std::uint32_t) { return kAnswerOk; });
+  }
+  ~TQuietMessages() { SetMessageSink({}); }
+  TQuietMessages(const TQuietMessages&) = delete;
+  TQuietMessages& operator=(const TQuietMessages&) = delete;
+};
+
+// Reads everything a page or the console program would show of the chosen device.
+std::size_t ReadEveryModel(const TConsoleSession& session) {
+  std::size_t sink = session.Title().size();
+  for (int i = 0; i < TStatusProperties::kCount; ++i) {
+    sink += session.Status().Entry(i).value.size() + session.Status().Entry(i).extraDescription.size();
+  }
+  for (const TSmartPageRow& row : session.SmartModule().Model().Rows())
+    for (const std::string& cell : row.cells) sink += cell.size();
+  const TPartitionsModel& partitions = session.PartitionsModule().Model();
+  for (const TVolumeRow& row : partitions.VolumeRows())
+    for (const std::string& cell : row.subItems) sink += cell.size();
+  for (const TPartitionRow& row : partitions.PartitionRows())
+    for (const std::string& cell : row.subItems) sink += cell.size();
+  const TIdentifyPageModel& identify = session.IdentifyModule().Model();
+  for (int row = 0; row < static_cast<int>(identify.Rows().size()); ++row) sink += identify.CopyText(row).size();
+  return sink;
+}
+
+// The console road: every kind enumerated, every device chosen in turn.
+std::string RunSession(Machine& machine, const ReplayMachine& replay, const std::string& settingsFile) {
+  TQuietMessages quiet;
+  try {
+    TConsoleSession session(machine, settingsFile);
+    std::string error;
+    session.Set("system.enum_scsi=1", error);
+    session.Start();
+    session.Rescan();
+    std::size_t sink = 0;
+    for (int i = 0; i < session.DeviceCount(); ++i) {
+      session.Select(i);
+      sink += ReadEveryModel(session);
+    }
+    volatile std::size_t keep = sink;
+    (void)keep;
+  } catch (const std::exception& error) {
+    return std::string("an error escaped the session: ") + error.what();
+  }
+  if (replay.RefusedCount() > 0) return "a request was refused: " + replay.RefusedRequests()[0];
+  return {};
+}
+
+const TMachineFile& Sample(bool laptop) {
+  static const auto load = [](const char* name) {
+    std::string text;
+    const std::string path = std::string(VEXA_SAMPLES_DIR) + "/" + name;
+    if (!ReadFileBytes(path, text, 1 << 20)) std::terminate();  // the build's own samples are missing
+    return ParseMachineFile(text, name);
+  };
+  static const TMachineFile desktop = load("desktop-ssd-hdd.machine");
+  static const TMachineFile notebook = load("laptop-sat.machine");
+  return laptop ? notebook : desktop;
+}
+
+// Letters, digits and the two marks settings names use: names that can stand in a file.
+std::string Name(TBytesReader& reader) {
+  static constexpr std::string_view kAlphabet = "abcdefghijklmnopqrstuvwxyz0123456789_.";
+  std::string name(1 + reader.Byte() % 8, 'a');
+  for (char& c : name) c = kAlphabet[reader.Byte() % kAlphabet.size()];
+  return name;
+}
+
+}  // namespace
+
+std::string MachineFile(TInput input) {
+  std::optional<ReplayMachine> machine;
+  try {
+    machine.emplace(ParseMachineFile(AsText(input), "fuzz.machine"));
+  } catch (const std::exception&) {
+    return {};  // refused with a message: what a broken file should get
+  }
+  return RunSession(*machine, *machine, {});
+}
+
+std::string SettingsFile(TInput input) {
+  TBytesReader reader(input);
+  const std::string section = Name(reader), key = Name(reader);
+  const std::string value = reader.Text(200);
+  const std::string contents(reader.Rest());
+
+  TIniDocument document(contents);
+  const std::string once = document.Serialize();
+  if (TIniDocument(once).Serialize() != once) return "a second reading of the written text changed it";
+  document.Write(section, key, TEasyConfigIni::QuoteForFile(value));
+  std::string expected = value;
+  std::replace(expected.begin(), expected.end(), '\r', ' ');
+  std::replace(expected.begin(), expected.end(), '\n', ' ');
+  const std::optional<std::string> read = document.Read(section, key);
+  if (read != expected) return "the value written to [" + section + "] " + key + " reads back as something else";
+
+  const std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("vexa-fuzz-settings-" + std::to_string(VEXA_PROCESS_ID) + ".ini");
+  const std::string fileName = PathToUtf8(path);
+  if (!WriteFileAtomically(fileName, contents)) return {};
+  ReplayMachine machine{TMachineFile(Sample(value.size() % 2 == 1))};
+  std::string problem = RunSession(machine, machine, fileName);
+  std::string after;
+  if (problem.empty() && (!ReadFileBytes(fileName, after, contents.size() + 1) || after != contents)) {
+    problem = "the session changed its settings file";
+  }
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  return problem;
+}
+
+std::string CommandLine(TInput input) {
+  TBytesReader reader(input);
+  const auto left = static_cast<std::int32_t>(reader.U32()), top = static_cast<std::int32_t>(reader.U32());
+  const auto caption = static_cast<std::int32_t>(reader.U32()), frame = static_cast<std::int32_t>(reader.U32());
+  // A command line is a C string: it ends at the first NUL.
+  const std::string line = reader.Text(std::string::npos);
+
+  test::TFakeWindow window;
+  ApplyCommandLine(line, window, {34, 302, 6});
+
+  const TSecondWindowCommand second = BuildSecondWindowCommand(line, left, top, caption, frame);
+  const std::vector<std::string> tokens = SplitCommandLine(line);
+  std::vector<std::string> expected;
+  for (std::size_t i = 1; i < tokens.size(); ++i) {
+    if (tokens[i] == "-pos") {
+      i += 2;
+      continue;
+    }
+    expected.push_back(tokens[i]);
+  }
+  const std::int64_t offset = std::int64_t{caption} + frame;
+  expected.push_back("-pos");
+  expected.push_back(std::to_string(left + offset));
+  expected.push_back(std::to_string(top + offset));
+  std::vector<std::string> handedOn = SplitCommandLine("vexa.exe" + second.parameters);
+  handedOn.erase(handedOn.begin());
+  if (handedOn != expected) return "the second window would read other options: \"" + second.parameters + "\"";
+  if (!tokens.empty() && second.program != tokens[0]) return "the second window runs another program";
+  return {};
+}
+
+std::string StorageReplies(TInput input) {
+  TBytesReader reader(input);
+  ReplayMachine replay{TMachineFile(Sample(reader.Byte() & 1))};
+  test::TRecordingMachine machine(replay);
+  machine.hook = [&](THandle handle, std::uint32_t code, std::span<const std::uint8_t> in,
+                     std::span<std::uint8_t> out) -> std::optional<TIoResult> {
+    TIoResult result = replay.Control(handle, code, in, out);
+    switch (reader.Byte() % 5) {
+      case 0:  // as recorded
+        break;
+      case 1:  // the driver fails the request
+        result = {false, 0, reader.U32()};
+        break;
+      case 2:  // another count of bytes, within the buffer
+        if (result.ok) result.bytes = static_cast<std::uint32_t>(reader.U32() % (out.size() + 1));
+        break;
+      case 3:  // some bytes of the reply changed
+        for (int n = reader.Byte() % 16; n > 0 && !out.empty(); --n) out[reader.U32() % out.size()] = reader.Byte();
+        break;
+      default:  // success with whatever the input holds
+        result = {true, static_cast<std::uint32_t>(reader.U32() % (out.size() + 1)), 0};
+        for (std::size_t i = 0; i < result.bytes; ++i) out[i] = reader.Byte();
+        break;
+    }
+    return result;
+  };
+  return RunSession(machine, replay, {});
+}
+
+}  // namespace vexa::fuzz_check
