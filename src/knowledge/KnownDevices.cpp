@@ -3,35 +3,66 @@
 // of brand "Samsung" and model name "SSD 850 PRO".
 #include "knowledge/KnownDevices.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "knowledge/RegExSimple.h"
 #include "support/Text.h"
 
 namespace vexa {
 
-TKnownDevicesDB::TKnownDevicesDB() : engine("", true) {}
+namespace {
 
-bool TKnownDevicesDB::PatternMatches(const char* pattern, std::string_view subject) {
-  engine.SetPattern(pattern);
-  return engine.IsMatch(subject);
+// The engines of one table's patterns, in row order (none for a row without a
+// pattern). Compiled once per process on first use: identification runs on every
+// rescan for every drive, and compiling cost three times what matching does. The
+// engines keep state while they match, so they serve one thread, as the program has.
+template <std::size_t N>
+std::vector<std::unique_ptr<TRegExSimple>> CompilePatterns(const std::array<TKnownDevice, N>& rows) {
+  std::vector<std::unique_ptr<TRegExSimple>> engines;
+  engines.reserve(rows.size());
+  for (const TKnownDevice& row : rows)
+    engines.push_back(row.pattern ? std::make_unique<TRegExSimple>(row.pattern, true) : nullptr);
+  return engines;
 }
 
-const TKnownDevice* TKnownDevicesDB::FindByModel(std::string_view model) {
-  const std::string upperModel = UpperAscii(model);
+bool PatternMatches(const std::unique_ptr<TRegExSimple>& engine, std::string_view subject) {
+  return engine && engine->IsMatch(subject);
+}
+
+// "BRAND MODEL NAME" of each row without a pattern, upper-cased once; empty for the others.
+std::vector<std::string> UpperNames() {
+  std::vector<std::string> names;
+  names.reserve(KnownModels.size());
   for (const TKnownDevice& row : KnownModels) {
+    names.push_back(!row.pattern && row.modelName ? UpperAscii(std::string(row.brandName) + " " + row.modelName)
+                                                  : std::string());
+  }
+  return names;
+}
+
+}  // namespace
+
+const TKnownDevice* TKnownDevicesDB::FindByModel(std::string_view model) {
+  static const std::vector<std::unique_ptr<TRegExSimple>> engines = CompilePatterns(KnownModels);
+  static const std::vector<std::string> names = UpperNames();
+  const std::string upperModel = UpperAscii(model);
+  for (std::size_t i = 0; i < KnownModels.size(); ++i) {
+    const TKnownDevice& row = KnownModels[i];
     if (row.pattern) {
-      if (PatternMatches(row.pattern, model)) return &row;
+      if (PatternMatches(engines[i], model)) return &row;
     } else if (row.modelName) {
-      const std::string name = UpperAscii(std::string(row.brandName) + " " + row.modelName);
-      if (upperModel.find(name) != std::string::npos) return &row;
+      if (upperModel.find(names[i]) != std::string::npos) return &row;
     }
   }
   return nullptr;
 }
 
 const TKnownDevice* TKnownDevicesDB::FindByFirmware(std::string_view firmware) {
-  for (const TKnownDevice& row : KnownFirmwares)
-    if (row.pattern && PatternMatches(row.pattern, firmware)) return &row;
+  static const std::vector<std::unique_ptr<TRegExSimple>> engines = CompilePatterns(KnownFirmwares);
+  for (std::size_t i = 0; i < KnownFirmwares.size(); ++i)
+    if (PatternMatches(engines[i], firmware)) return &KnownFirmwares[i];
   return nullptr;
 }
 

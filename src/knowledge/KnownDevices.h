@@ -1,13 +1,12 @@
 // Look-ups in the known-drives tables, and the identification of a drive from its
-// model string, firmware revision and world wide name. One pattern engine is reused
-// for every row, so a look-up changes its pattern: not for use from two threads.
+// model string, firmware revision and world wide name. The tables' patterns are
+// compiled once per process and keep matching state: not for use from two threads.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
 #include "knowledge/KnownDevicesTables.h"
-#include "knowledge/RegExSimple.h"
 
 namespace vexa {
 
@@ -20,8 +19,6 @@ struct TKnownIdentification {
 
 class TKnownDevicesDB {
 public:
-  TKnownDevicesDB();
-
   // First model-table row whose pattern matches (case-insensitive, anywhere unless
   // anchored) or, for rows without a pattern, whose "BRAND MODEL NAME" the upper-cased
   // model string contains; null when none.
@@ -31,6 +28,8 @@ public:
   // First brand whose name the model string contains (any case), else the brand of
   // FindByModel's row, else 0.
   std::uint8_t FindBrand(std::string_view model);
+  // First brand whose name the model string contains (any case), else 0.
+  static std::uint8_t BrandNamedIn(std::string_view model);
 
   // Brand of a 24-bit company identifier; 0 when unknown.
   static std::uint8_t BrandFromCompanyId(std::uint32_t companyId);
@@ -44,12 +43,6 @@ public:
   // brand named in the model string and the firmware table; then the row's brand;
   // last the company identifier of the world wide name.
   TKnownIdentification Identify(std::string_view model, std::string_view firmware, std::uint64_t wwn);
-
-private:
-  bool PatternMatches(const char* pattern, std::string_view subject);
-  static std::uint8_t BrandNamedIn(std::string_view model);
-
-  TRegExSimple engine;
 };
 
 }  // namespace vexa

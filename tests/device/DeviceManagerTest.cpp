@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ReplayMachine.h"
+#include "support/Error.h"
 
 namespace vexa {
 namespace {
