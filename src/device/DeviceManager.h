@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "device/DeviceInfo.h"
+#include "device/DeviceSource.h"
 #include "knowledge/KnownDevices.h"
-#include "shell/Core.h"
 #include "support/AdvList2.h"
 
 namespace vexa {

@@ -6,19 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "device/DeviceSource.h"
+
 namespace vexa {
 
 class Machine;
 class TConfigVarInt;
-class TDeviceInfo;
-
-// What the core needs of the device list, which implements it.
-class TDeviceSource {
-public:
-  virtual ~TDeviceSource() = default;
-  virtual int DeviceCount() const = 0;
-  virtual TDeviceInfo* DeviceAt(int index) const = 0;
-};
 
 class TVexaCore {
 public:

@@ -10,7 +10,7 @@
 #include "platform/win32/Win32Machine.h"
 #include "shell/Shared.h"
 #include "support/Error.h"
-#include "shell/win32/MainWindow.h"
+#include "app/win32/MainWindow.h"
 #include "support/StringIterators.h"
 #include "support/Text.h"
 #include "support/win32/WideText.h"

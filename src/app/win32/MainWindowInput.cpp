@@ -1,7 +1,7 @@
 // The main window's input: the keyboard table (keys reach the window before its
 // controls), the mouse wheel that scrolls what is under the mouse, and the drawing
 // of the device selector's items.
-#include "shell/win32/MainWindow.h"
+#include "app/win32/MainWindow.h"
 
 #include <commctrl.h>
 

@@ -1,5 +1,5 @@
 // The main window's construction, layout, messages and shutdown.
-#include "shell/win32/MainWindow.h"
+#include "app/win32/MainWindow.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
