@@ -2,17 +2,10 @@
 // The work is shared with the unit tests that replay saved inputs (tests/fuzz/).
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
 #include "fuzz/FuzzChecks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string problem = vexa::fuzz_check::MachineFile({data, size});
-  if (!problem.empty()) {
-    std::fprintf(stderr, "MachineFileFuzz: %s\n", problem.c_str());
-    std::abort();
-  }
+  vexa::fuzz_check::AbortOnProblem("MachineFileFuzz", vexa::fuzz_check::MachineFile({data, size}));
   return 0;
 }

@@ -8,6 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
+tools/runs-win32.sh || exit 1
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$(nproc)" --target vexa >/dev/null
 exe=$PWD/build/windows/src/app/vexa.exe

@@ -3,6 +3,8 @@
 #include "fuzz/FuzzChecks.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -245,6 +247,12 @@ std::string StorageReplies(TInput input) {
     return result;
   };
   return RunSession(machine, replay, {});
+}
+
+void AbortOnProblem(const char* target, const std::string& problem) {
+  if (problem.empty()) return;
+  std::fprintf(stderr, "%s: %s\n", target, problem.c_str());
+  std::abort();
 }
 
 }  // namespace vexa::fuzz_check

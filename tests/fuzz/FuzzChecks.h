@@ -28,4 +28,8 @@ std::string CommandLine(TInput input);
 // whole console road.
 std::string StorageReplies(TInput input);
 
+// For the fuzz targets: prints the problem with the target's name and aborts, so
+// libFuzzer keeps the input; does nothing when there is none.
+void AbortOnProblem(const char* target, const std::string& problem);
+
 }  // namespace vexa::fuzz_check
