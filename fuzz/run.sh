@@ -62,10 +62,11 @@ if [ "${1:-}" = --all ]; then
   crashed=0
   for target in "${targets[@]}"; do
     echo "fuzz: $target for $minutes minutes" >&2
-    before=$(find "$build/artifacts/$target" -type f 2>/dev/null | wc -l)
+    mkdir -p "$build/artifacts/$target" "$build/corpus/$target"
+    before=$(find "$build/artifacts/$target" -type f | wc -l)
     status=0
     run_target "$target" $((minutes * 60)) -print_final_stats=1 >"$logs/$target.log" 2>&1 || status=$?
-    after=$(find "$build/artifacts/$target" -type f 2>/dev/null | wc -l)
+    after=$(find "$build/artifacts/$target" -type f | wc -l)
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$logs/$target.log" | grep -o '[0-9]*$' || true)
     cov=$(grep -o 'cov: [0-9]*' "$logs/$target.log" | tail -1 | grep -o '[0-9]*' || true)
     corpus=$(find "$build/corpus/$target" -type f | wc -l)

@@ -22,6 +22,7 @@ std::span<const TCliCommandRow> CliCommandList() {
       {"smart", kCliSmartUsage, nullptr, RunCliSmart},
       {"identify", kCliIdentifyUsage, nullptr, RunCliIdentify},
       {"partitions", kCliPartitionsUsage, nullptr, RunCliPartitions},
+      {"decoder", kCliDecoderUsage, nullptr, RunCliDecoder},
   };
   return kCommands;
 }

@@ -4,6 +4,7 @@
 // printed through CliSafeText.
 #include "app/cli/CliMachine.h"
 
+#include <array>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -14,9 +15,11 @@
 #include "device/DeviceManager.h"
 #include "platform/ReplayMachine.h"
 #include "shell/Shared.h"
+#include "shell/Tabs.h"
 #include "shell/StatusProperties.h"
 #include "support/Format.h"
 #include "views/ConsoleSession.h"
+#include "views/DecoderTab.h"
 #include "views/IdentifyTab.h"
 #include "views/PartitionsTab.h"
 #include "views/SmartTab.h"
@@ -204,6 +207,33 @@ int RunCliPartitions(const TCliGlobalOptions& options, const TCliArgs& args, std
     for (const TVolumeRow& row : model.VolumeRows()) CliPrint(out, TabLine(row.caption, row.subItems));
     CliPrint(out, "");
     for (const TPartitionRow& row : model.PartitionRows()) CliPrint(out, TabLine(row.caption, row.subItems));
+    return 0;
+  });
+}
+
+int RunCliDecoder(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
+  return RunOnDevice(options, args, err, kCliDecoderUsage, [out, err](TConsoleSession& session) {
+    // Opened on demand, as the window opens it: it catches up with the chosen drive.
+    const auto* page = dynamic_cast<TDecoderTab*>(session.Tabs().Add(TabClassOf<TDecoderTab>()));
+    if (!page) {
+      CliPrint(err, "vexa-cli: the Decoder page could not be opened");
+      return 1;
+    }
+    for (const TDecoderLine& line : page->Model().Lines()) {
+      switch (line.kind) {
+        case TDecoderLineKind::Spacer:
+          CliPrint(out, "");
+          break;
+        case TDecoderLineKind::Header:
+        case TDecoderLineKind::NoMatch:
+          CliPrint(out, TabLine(line.left, std::array{line.right}));
+          break;
+        case TDecoderLineKind::Row:
+          CliPrint(out, TabLine(line.capture, std::array{line.label, line.value}));
+          break;
+      }
+    }
+    CliPrint(out, "caption: " + CliSafeText(page->Caption()));
     return 0;
   });
 }

@@ -17,11 +17,15 @@ inline constexpr std::string_view kCliInfoUsage = "info N";
 inline constexpr std::string_view kCliSmartUsage = "smart N";
 inline constexpr std::string_view kCliIdentifyUsage = "identify N";
 inline constexpr std::string_view kCliPartitionsUsage = "partitions N";
+inline constexpr std::string_view kCliDecoderUsage = "decoder N";
 
 int RunCliList(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 int RunCliInfo(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 int RunCliSmart(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 int RunCliIdentify(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 int RunCliPartitions(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
+// The Decoder page's lines: a spacer as an empty line, a header as NAME<TAB>MATCHED,
+// a row as CODE<TAB>LABEL<TAB>MEANING; then "caption: 解碼器 (N)".
+int RunCliDecoder(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 
 }  // namespace vexa
