@@ -24,6 +24,7 @@
 #include "support/win32/NvForm.h"
 #include "support/win32/WideText.h"
 #include "views/SystemTab.h"
+#include "views/win32/DecoderPage.h"
 #include "views/win32/DevicePage.h"
 #include "views/win32/IdentifyPage.h"
 #include "views/win32/PartitionsPage.h"
@@ -41,6 +42,8 @@ constexpr int kExitButtonId = 1003;
 constexpr UINT kFirstShowMessage = WM_APP + 1;
 // The shared 16 x 16 image list is loaded from this bitmap resource upward.
 constexpr int kFirstSharedImage = 64;
+// System-menu commands of the pages opened on demand.
+constexpr UINT kSysCommandDecoder = 64;
 
 constexpr TKnownTableSizes kKnownTableSizes{static_cast<int>(KnownBrandCount), static_cast<int>(KnownModelCount),
                                             static_cast<int>(KnownFirmwareCount)};
@@ -99,6 +102,7 @@ TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef
 
   baseCaption = vexa::BaseCaption();
   SetWindowTextW(window, Wide(baseCaption).c_str());
+  AppendSystemMenuCommands();
   CreateSharedObjects();
   design = ComputeMainLayout(*scaler);
   SetClientSize(design.clientWidth, design.clientHeight);
@@ -470,6 +474,15 @@ void TVexaForm::SetPageIndex(int index) {
   settings.pageIndex->SetValue(index);
 }
 
+// The pages opened on demand, after a separator; the commands' low four bits are
+// the system's own, so the codes are multiples of 16.
+void TVexaForm::AppendSystemMenuCommands() {
+  HMENU menu = GetSystemMenu(window, FALSE);
+  if (!menu) return;
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kSysCommandDecoder, Wide("解碼器型號").c_str());
+}
+
 TVexaTab* TVexaForm::ShowPageOfClass(const TTabClass& tabClass) {
   TVexaTab* tab = tabs->FindByClass(tabClass);
   if (!tab) tab = tabs->Add(tabClass);
@@ -578,6 +591,10 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SYSCOMMAND: {
+      if ((wParam & 0xFFF0) == kSysCommandDecoder) {
+        ShowPageOfClass(TabClassOf<TDecoderPage>());
+        return 0;
+      }
       const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
       if ((wParam & 0xFFF0) == SC_MAXIMIZE) settings.windowMaxed->SetValue(true);
       if ((wParam & 0xFFF0) == SC_RESTORE) settings.windowMaxed->SetValue(false);

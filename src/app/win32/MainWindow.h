@@ -98,6 +98,7 @@ private:
   void CreateSharedObjects();
   void CreateControls();
   void AddStartModules();
+  void AppendSystemMenuCommands();
   void LayOutControls();
   void SetPageIndex(int index);
   void ClosePage(int pageIndex);
