@@ -77,7 +77,8 @@ void Routes(std::string& out, const TMachineDevice& device) {
         answers += kMachineRouteNames[i];
         break;
       case TRouteAnswer::TKind::Fails:
-        out += Format("fails %s %u\n", kMachineRouteNames[i], answer.value);
+        // Error 1 is what a route not mentioned answers.
+        if (answer.value != kErrorInvalidFunction) out += Format("fails %s %u\n", kMachineRouteNames[i], answer.value);
         break;
       case TRouteAnswer::TKind::ScsiStatus:
         out += Format("fails %s scsi-status %u\n", kMachineRouteNames[i], answer.value);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/MachineText.h"
-#include "platform/RecordingMachine.h"
+#include "platform/SpyMachine.h"
 #include "platform/ReplayMachine.h"
 #include "platform/StorageLayout.h"
 
@@ -34,7 +34,7 @@ struct TRig {
         machine(replay),
         handle(machine.Open(path, {})) {}
   ReplayMachine replay;
-  test::TRecordingMachine machine;
+  test::TSpyMachine machine;
   THandle handle;
 };
 

@@ -14,7 +14,7 @@
 
 #include "device/IoControl.h"
 #include "platform/MachineText.h"
-#include "platform/RecordingMachine.h"
+#include "platform/SpyMachine.h"
 #include "platform/ReplayMachine.h"
 
 namespace vexa {
@@ -39,7 +39,7 @@ struct TRig {
         reader(machine),
         handle(machine.Open("\\\\.\\PhysicalDrive0", {})) {}
   ReplayMachine replay;
-  test::TRecordingMachine machine;
+  test::TSpyMachine machine;
   TSmartReader reader;
   THandle handle;
 };

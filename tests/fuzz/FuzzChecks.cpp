@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/MachineFile.h"
-#include "platform/RecordingMachine.h"
+#include "platform/SpyMachine.h"
 #include "platform/ReplayMachine.h"
 #include "shell/CommandLine.h"
 #include "shell/EasyConfig.h"
@@ -223,7 +223,7 @@ std::string CommandLine(TInput input) {
 std::string StorageReplies(TInput input) {
   TBytesReader reader(input);
   ReplayMachine replay{TMachineFile(Sample(reader.Byte() & 1))};
-  test::TRecordingMachine machine(replay);
+  test::TSpyMachine machine(replay);
   machine.hook = [&](THandle handle, std::uint32_t code, std::span<const std::uint8_t> in,
                      std::span<std::uint8_t> out) -> std::optional<TIoResult> {
     TIoResult result = replay.Control(handle, code, in, out);

@@ -16,10 +16,12 @@
 #include "platform/ReplayMachine.h"
 #include "shell/Shared.h"
 #include "shell/Tabs.h"
+#include "support/Paths.h"
 #include "shell/StatusProperties.h"
 #include "support/Format.h"
 #include "views/ConsoleSession.h"
 #include "views/DecoderTab.h"
+#include "views/MachineCapture.h"
 #include "views/IdentifyTab.h"
 #include "views/PartitionsTab.h"
 #include "views/SmartTab.h"
@@ -236,6 +238,32 @@ int RunCliDecoder(const TCliGlobalOptions& options, const TCliArgs& args, std::F
     CliPrint(out, "caption: " + CliSafeText(page->Caption()));
     return 0;
   });
+}
+
+int RunCliCapture(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
+  const bool keepSerials = args.size() == 2 && args[1] == "--keep-serials";
+  if (args.empty() || args.size() > 2 || (args.size() == 2 && !keepSerials)) {
+    return CliUsageError(err, "capture takes the file to write, and --keep-serials to keep serial numbers",
+                         kCliCaptureUsage);
+  }
+  const std::unique_ptr<Machine> machine = OpenMachine(options, err);
+  if (!machine) return 2;
+  TMessagesToStream messages(err);
+  std::string text;
+  try {
+    const std::string comment = options.replayFile ? "recorded by vexa-cli from " + *options.replayFile
+                                                   : std::string("recorded by vexa-cli");
+    text = CaptureMachineFile(*machine, {keepSerials}, comment);
+  } catch (const std::exception& error) {
+    CliPrint(err, Format("vexa-cli: %s", CliSafeText(error.what())));
+    return 1;
+  }
+  if (!WriteFileAtomically(args[0], text)) {
+    CliPrint(err, Format("vexa-cli: cannot write %s", CliSafeText(args[0])));
+    return 1;
+  }
+  CliPrint(out, Format("captured %s", CliSafeText(args[0])));
+  return messages.count > 0 ? 1 : 0;
 }
 
 }  // namespace vexa

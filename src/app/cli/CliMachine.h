@@ -18,6 +18,7 @@ inline constexpr std::string_view kCliSmartUsage = "smart N";
 inline constexpr std::string_view kCliIdentifyUsage = "identify N";
 inline constexpr std::string_view kCliPartitionsUsage = "partitions N";
 inline constexpr std::string_view kCliDecoderUsage = "decoder N";
+inline constexpr std::string_view kCliCaptureUsage = "capture FILE [--keep-serials]";
 
 int RunCliList(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 int RunCliInfo(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
@@ -26,6 +27,10 @@ int RunCliIdentify(const TCliGlobalOptions& options, const TCliArgs& args, std::
 int RunCliPartitions(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 // The Decoder page's lines: a spacer as an empty line, a header as NAME<TAB>MATCHED,
 // a row as CODE<TAB>LABEL<TAB>MEANING; then "caption: 解碼器 (N)".
+// Records the machine while the program's road runs over it and writes it as a
+// machine file (through a temporary file, so a failure leaves nothing behind);
+// drive serial numbers are replaced unless --keep-serials is given.
+int RunCliCapture(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 int RunCliDecoder(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 
 }  // namespace vexa

@@ -1,50 +1,26 @@
-// A Machine that passes everything to another one and records each control request
-// (code, input bytes, output size, answer), so tests can check the bytes a caller
-// sent. An optional hook may answer a request itself, to play drivers that misbehave.
+// A Machine that passes every call to another one. Machines that watch or change
+// what passes (the recording of a machine, test doubles) derive from it and
+// override only the calls they care about.
 #pragma once
 
-#include <cstdint>
-#include <functional>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Machine.h"
 
-namespace vexa::test {
+namespace vexa {
 
-struct TRecordedRequest {
-  std::uint32_t code = 0;
-  std::vector<std::uint8_t> input;
-  std::size_t outputSize = 0;
-  TIoResult result;
-};
-
-class TRecordingMachine final : public Machine {
+class TForwardingMachine : public Machine {
 public:
-  using THook = std::function<std::optional<TIoResult>(THandle handle, std::uint32_t code,
-                                                       std::span<const std::uint8_t> input,
-                                                       std::span<std::uint8_t> output)>;
-  explicit TRecordingMachine(Machine& inner) : inner(inner) {}
-
-  std::vector<TRecordedRequest> requests;
-  THook hook;
-
-  std::vector<std::uint32_t> Codes() const {
-    std::vector<std::uint32_t> codes;
-    for (const TRecordedRequest& request : requests) codes.push_back(request.code);
-    return codes;
-  }
+  explicit TForwardingMachine(Machine& inner) : inner(inner) {}
 
   TIoResult Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
                     std::span<std::uint8_t> output) override {
-    TRecordedRequest request{code, {input.begin(), input.end()}, output.size(), {}};
-    std::optional<TIoResult> hooked;
-    if (hook) hooked = hook(handle, code, input, output);
-    request.result = hooked ? *hooked : inner.Control(handle, code, input, output);
-    requests.push_back(request);
-    return request.result;
+    return inner.Control(handle, code, input, output);
   }
-
   THandle Open(std::string_view path, const TOpenMode& mode) override { return inner.Open(path, mode); }
   void Close(THandle handle) override { inner.Close(handle); }
   std::string ErrorMessage(std::uint32_t error) override { return inner.ErrorMessage(error); }
@@ -77,8 +53,8 @@ public:
   std::optional<TCalendarTime> LocalToUtc(const TCalendarTime& local) override { return inner.LocalToUtc(local); }
   double Random() override { return inner.Random(); }
 
-private:
+protected:
   Machine& inner;
 };
 
-}  // namespace vexa::test
+}  // namespace vexa

@@ -1,0 +1,405 @@
+// The recording machine: requests are kept per device path as they pass; the
+// machine is put together from them when asked, each reply read back the way the
+// replay machine writes it.
+#include "platform/RecordingMachine.h"
+
+#include <algorithm>
+
+#include "platform/ReplayMachineDetail.h"
+#include "platform/StorageLayout.h"
+#include "support/Bytes.h"
+#include "support/Format.h"
+#include "support/Text.h"
+
+namespace vexa {
+
+namespace st = storage;
+
+namespace {
+
+using TRequest = TRecordingMachine::TRequest;
+
+// \\.\C: and the like: a volume, recorded through the volume queries instead.
+bool IsVolumePath(std::string_view path) {
+  return path.size() == 6 && path.starts_with("\\\\.\\") && path[5] == ':';
+}
+
+std::optional<TMachineRoute> RouteOf(std::uint32_t code) {
+  switch (code) {
+    case st::kIoctlAtaPassThrough: return TMachineRoute::Ata;
+    case st::kIoctlScsiPassThrough: return TMachineRoute::Sat;
+    case st::kSmartGetVersion:
+    case st::kSmartSendDriveCommand:
+    case st::kSmartRcvDriveData: return TMachineRoute::Smart;
+    case st::kIoctlScsiMiniport: return TMachineRoute::Miniport;
+    case st::kIoctlStorageQueryProperty: return TMachineRoute::Property;
+    case st::kIoctlStorageGetDeviceNumber: return TMachineRoute::Number;
+    case st::kIoctlDiskGetDriveGeometry:
+    case st::kIoctlDiskGetDriveGeometryEx: return TMachineRoute::Geometry;
+    case st::kIoctlDiskGetLengthInfo: return TMachineRoute::Length;
+    case st::kIoctlDiskGetPartitionInfo:
+    case st::kIoctlDiskGetPartitionInfoEx: return TMachineRoute::Partition;
+    case st::kIoctlDiskGetDriveLayoutEx: return TMachineRoute::Layout;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<TBlock512> BlockAt(const std::vector<std::uint8_t>& reply, std::size_t at) {
+  if (reply.size() < at + 512) return std::nullopt;
+  TBlock512 block{};
+  std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(at), block.size(), block.begin());
+  return block;
+}
+
+// A text of the device descriptor at the offset the field holds; empty at offset 0.
+std::string DescriptorText(const std::vector<std::uint8_t>& reply, std::size_t field) {
+  if (reply.size() < field + 4) return {};
+  const std::uint32_t offset = GetU32(reply, field);
+  if (offset == 0 || offset >= reply.size()) return {};
+  const auto begin = reply.begin() + offset;
+  return std::string(begin, std::find(begin, reply.end(), 0));
+}
+
+// What one device answered, put together request by request.
+class TDeviceAssembly {
+public:
+  explicit TDeviceAssembly(TMachineDevice& device) : device(device) {}
+
+  void Add(const TRequest& request) {
+    const std::optional<TMachineRoute> route = RouteOf(request.code);
+    if (!route) return;
+    const auto index = static_cast<std::size_t>(*route);
+    if (!request.result.ok) {
+      if (!answered[index]) device.routes[index] = {TRouteAnswer::TKind::Fails, request.result.error};
+      return;
+    }
+    answered[index] = true;
+    device.routes[index] = {TRouteAnswer::TKind::Answers, 0};
+    switch (request.code) {
+      case st::kIoctlAtaPassThrough: AtaReply(request); break;
+      case st::kIoctlScsiPassThrough: SatReply(request); break;
+      case st::kSmartRcvDriveData: SmartReply(request); break;
+      case st::kSmartGetVersion: VersionReply(request.reply); break;
+      case st::kIoctlScsiMiniport: MiniportReply(request.reply); break;
+      case st::kIoctlStorageQueryProperty: PropertyReply(request); break;
+      case st::kIoctlStorageGetDeviceNumber:
+        if (request.reply.size() >= st::devicenumber::kSize) {
+          device.number = GetU32(request.reply, st::devicenumber::kDeviceNumber);
+        }
+        break;
+      case st::kIoctlDiskGetDriveGeometry:
+      case st::kIoctlDiskGetDriveGeometryEx: GeometryReply(request.reply); break;
+      case st::kIoctlDiskGetLengthInfo:
+        if (request.reply.size() >= st::lengthinfo::kSize) {
+          size = GetU64(request.reply, 0);
+        }
+        break;
+      case st::kIoctlDiskGetDriveLayoutEx: LayoutReply(request.reply); break;
+      default: break;
+    }
+  }
+
+  void Finish() {
+    if (size) device.size = *size;
+    else if (geometrySize) device.size = *geometrySize;
+    // A SAT bridge that never said GOOD answers every command with one status.
+    const auto sat = static_cast<std::size_t>(TMachineRoute::Sat);
+    if (answered[sat] && !satGood && satStatus && *satStatus != st::scsi::kStatusCheckCondition) {
+      device.routes[sat] = {TRouteAnswer::TKind::ScsiStatus, *satStatus};
+    }
+    if (device.smartData && !thresholdsRead) device.smartThresholds.reset();
+  }
+
+private:
+  TMachineDevice& device;
+  std::array<bool, kMachineRouteCount> answered{};
+  std::optional<std::uint64_t> size, geometrySize;
+  bool satGood = false, thresholdsRead = false;
+  std::optional<std::uint8_t> satStatus;
+
+  // An ATA command's data, whichever route carried it.
+  void AtaData(const std::array<std::uint8_t, 8>& registers, const std::optional<TBlock512>& data) {
+    if (!data) return;
+    const std::uint8_t command = registers[st::taskfile::kCommand];
+    const std::uint8_t features = registers[st::taskfile::kFeatures];
+    if (command == st::atacmd::kIdentifyDevice || command == st::atacmd::kIdentifyPacketDevice) {
+      device.identify = data;
+    } else if (command == st::atacmd::kSmart && features == st::atacmd::kSmartReadData) {
+      device.smartData = data;
+    } else if (command == st::atacmd::kSmart && features == st::atacmd::kSmartReadThresholds) {
+      device.smartThresholds = data;
+      thresholdsRead = true;
+    }
+  }
+
+  static std::array<std::uint8_t, 8> RegistersAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    std::array<std::uint8_t, 8> registers{};
+    if (bytes.size() >= at + registers.size()) {
+      std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), registers.size(), registers.begin());
+    }
+    return registers;
+  }
+
+  void AtaReply(const TRequest& request) {
+    namespace a = st::ata;
+    if (request.reply.size() < a::kSize || request.input.size() < a::kSize) return;
+    const std::uint8_t status = request.reply[a::kCurrentTaskFile + st::taskfile::kStatus];
+    if (status & 0x01) return;  // the drive aborted the command
+    const std::uint32_t length = GetU32(request.reply, a::kDataTransferLength);
+    const std::uint32_t offset = GetU32(request.input, a::kDataBufferOffset);
+    AtaData(RegistersAt(request.input, a::kCurrentTaskFile),
+            length >= 512 ? BlockAt(request.reply, offset) : std::nullopt);
+  }
+
+  void SatReply(const TRequest& request) {
+    namespace s = st::scsi;
+    if (request.reply.size() < s::kSize || request.input.size() < s::kCdb + s::kCdbSize) return;
+    const std::uint8_t status = request.reply[s::kScsiStatus];
+    if (status != s::kStatusGood) {
+      if (!satStatus) satStatus = status;
+      return;
+    }
+    satGood = true;
+    const std::span<const std::uint8_t> cdb(request.input.data() + s::kCdb, s::kCdbSize);
+    const std::array<std::uint8_t, 8> registers = replay::SatRegisters(cdb);
+    const std::uint32_t length = GetU32(request.reply, s::kDataTransferLength);
+    const std::uint32_t offset = GetU32(request.input, s::kDataBufferOffset);
+    AtaData(registers, length >= 512 ? BlockAt(request.reply, offset) : std::nullopt);
+  }
+
+  void SmartReply(const TRequest& request) {
+    namespace out = st::sendcmdout;
+    if (request.reply.size() < out::kBuffer || request.reply[out::kDriverError] != 0) return;
+    AtaData(RegistersAt(request.input, st::sendcmdin::kRegisters), BlockAt(request.reply, out::kBuffer));
+  }
+
+  void MiniportReply(const std::vector<std::uint8_t>& reply) {
+    const std::size_t at = st::srbio::kSize;
+    if (reply.size() < at + st::sendcmdout::kBuffer || reply[at + st::sendcmdout::kDriverError] != 0) return;
+    if (std::optional<TBlock512> data = BlockAt(reply, at + st::sendcmdout::kBuffer)) device.identify = data;
+  }
+
+  void VersionReply(const std::vector<std::uint8_t>& reply) {
+    namespace v = st::getversion;
+    if (reply.size() < v::kSize) return;
+    device.smartVersion = {reply[v::kVersion], reply[v::kRevision], reply[v::kIdeDeviceMap],
+                           GetU32(reply, v::kCapabilities)};
+  }
+
+  void PropertyReply(const TRequest& request) {
+    namespace dd = st::devicedescriptor;
+    if (request.input.size() < 8 || GetU32(request.input, st::propertyquery::kPropertyId) != 0 ||
+        GetU32(request.input, st::propertyquery::kQueryType) != st::propertyquery::kPropertyStandardQuery ||
+        request.reply.size() < dd::kSize) {
+      return;
+    }
+    const std::vector<std::uint8_t>& r = request.reply;
+    TMachineDescriptor& d = device.descriptor;
+    d.deviceType = r[dd::kDeviceType];
+    d.removable = r[dd::kRemovableMedia] != 0;
+    d.commandQueueing = r[dd::kCommandQueueing] != 0;
+    d.busType = GetU32(r, dd::kBusType);
+    d.vendor = DescriptorText(r, dd::kVendorIdOffset);
+    d.product = DescriptorText(r, dd::kProductIdOffset);
+    d.revision = DescriptorText(r, dd::kProductRevisionOffset);
+    d.serial = DescriptorText(r, dd::kSerialNumberOffset);
+  }
+
+  void GeometryReply(const std::vector<std::uint8_t>& reply) {
+    namespace g = st::geometry;
+    if (reply.size() < g::kSize) return;
+    device.geometry = {GetU64(reply, g::kCylinders), GetU32(reply, g::kMediaType),
+                       GetU32(reply, g::kTracksPerCylinder), GetU32(reply, g::kSectorsPerTrack),
+                       GetU32(reply, g::kBytesPerSector)};
+    if (reply.size() >= g::kExData) geometrySize = GetU64(reply, g::kExDiskSize);
+  }
+
+  void LayoutReply(const std::vector<std::uint8_t>& reply) {
+    namespace l = st::layout;
+    namespace pe = st::partitioninfoex;
+    if (reply.size() < l::kHeaderSize) return;
+    TMachineLayout layout;
+    const std::uint32_t style = GetU32(reply, l::kPartitionStyle);
+    if (style == l::kStyleMbr) {
+      layout.style = TPartitionStyle::Mbr;
+      layout.signature = GetU32(reply, l::kMbrSignature);
+    } else if (style == l::kStyleGpt) {
+      layout.style = TPartitionStyle::Gpt;
+      std::copy_n(reply.begin() + l::kGptDiskId, 16, layout.diskId.begin());
+      layout.usableStart = GetU64(reply, l::kGptStartingUsableOffset);
+      layout.usableLength = GetU64(reply, l::kGptUsableLength);
+      layout.maxPartitions = GetU32(reply, l::kGptMaxPartitionCount);
+    }
+    const std::uint32_t count = GetU32(reply, l::kPartitionCount);
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const std::size_t at = l::kPartitionEntry + i * pe::kSize;
+      if (reply.size() < at + pe::kSize) break;
+      TMachinePartition p;
+      p.number = GetU32(reply, at + pe::kPartitionNumber);
+      if (p.number == 0) continue;  // an empty slot of an MBR table
+      p.start = GetU64(reply, at + pe::kStartingOffset);
+      p.length = GetU64(reply, at + pe::kPartitionLength);
+      if (layout.style == TPartitionStyle::Mbr) {
+        p.type = reply[at + pe::kMbrPartitionType];
+        p.boot = reply[at + pe::kMbrBootIndicator] != 0;
+        p.recognized = reply[at + pe::kMbrRecognizedPartition] != 0;
+        p.hiddenSectors = GetU32(reply, at + pe::kMbrHiddenSectors);
+      } else {
+        std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(at + pe::kGptPartitionType), 16, p.typeGuid.begin());
+        std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(at + pe::kGptPartitionId), 16, p.id.begin());
+        p.attributes = GetU64(reply, at + pe::kGptAttributes);
+        std::u16string name;
+        for (std::size_t c = 0; c < pe::kGptNameChars; ++c) {
+          const std::uint16_t unit = GetU16(reply, at + pe::kGptName + c * 2);
+          if (unit == 0) break;
+          name += static_cast<char16_t>(unit);
+        }
+        p.name = Utf16ToUtf8(name);
+      }
+      layout.partitions.push_back(std::move(p));
+    }
+    device.layout = std::move(layout);
+  }
+};
+
+// A stable placeholder in place of a drive's serial number, the same length.
+std::string Placeholder(std::size_t index, std::size_t length) {
+  std::string text = Format("VEXA-SERIAL-%.4d", static_cast<int>(index));
+  text.resize(std::max(length, text.size()), ' ');
+  return text.substr(0, std::max<std::size_t>(length, 1));
+}
+
+// IDENTIFY words 10..19 with the placeholder, and the block's checksum kept valid.
+void HideIdentifySerial(TBlock512& block, std::size_t index) {
+  const std::string text = Placeholder(index, 20);
+  for (std::size_t i = 0; i < 20; i += 2) {
+    block[20 + i] = static_cast<std::uint8_t>(text[i + 1]);
+    block[20 + i + 1] = static_cast<std::uint8_t>(text[i]);
+  }
+  if (block[510] == 0xA5) {
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < 511; ++i) sum = static_cast<std::uint8_t>(sum + block[i]);
+    block[511] = static_cast<std::uint8_t>(0x100 - sum);
+  }
+}
+
+std::string Upper(std::string_view path) { return UpperAscii(path); }
+
+}  // namespace
+
+THandle TRecordingMachine::Open(std::string_view path, const TOpenMode& mode) {
+  const THandle handle = inner.Open(path, mode);
+  if (handle == kInvalidHandle || IsVolumePath(path)) return handle;
+  paths[static_cast<std::uintptr_t>(handle)] = std::string(path);
+  const std::string key = Upper(path);
+  if (!requests.contains(key)) {
+    requests[key];
+    devicePaths.emplace_back(path);
+  }
+  return handle;
+}
+
+void TRecordingMachine::Close(THandle handle) {
+  paths.erase(static_cast<std::uintptr_t>(handle));
+  inner.Close(handle);
+}
+
+TIoResult TRecordingMachine::Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
+                                     std::span<std::uint8_t> output) {
+  // The input is copied first: callers pass one buffer as both.
+  TRequest request{code, {input.begin(), input.end()}, {}, {}};
+  const TIoResult result = inner.Control(handle, code, input, output);
+  const auto found = paths.find(static_cast<std::uintptr_t>(handle));
+  if (found != paths.end()) {
+    request.result = result;
+    const std::size_t bytes = std::min<std::size_t>(result.bytes, output.size());
+    request.reply.assign(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(bytes));
+    requests[Upper(found->second)].push_back(std::move(request));
+  }
+  return result;
+}
+
+TMachineFile TRecordingMachine::Recorded(const TRecordingOptions& options) {
+  TMachineFile machine;
+  machine.fileName = "recorded.machine";
+  TMachineOs& os = machine.os;
+  os.version = inner.TrueOsVersion();
+  os.classicVersion = inner.ClassicOsVersion();
+  os.disableDeleteNotification = inner.DisableDeleteNotification();
+  os.counterFrequency = std::clamp<std::int64_t>(inner.CounterFrequency(), 1, 1'000'000'000);
+  os.clock = inner.LocalTime();
+  os.clock.milliseconds = 0;
+  if (const std::optional<TCalendarTime> utc = inner.LocalToUtc(os.clock)) {
+    const auto minutes = (replay::SecondsOf(os.clock) - replay::SecondsOf(*utc)) / 60;
+    os.utcOffsetMinutes = static_cast<std::int32_t>(std::clamp<std::int64_t>(minutes, -14 * 60, 14 * 60));
+  }
+
+  std::size_t serialIndex = 0;
+  for (const std::string& path : devicePaths) {
+    TMachineDevice device;
+    device.path = path;
+    const std::string name = Upper(path.substr(std::min<std::size_t>(path.size(), 4)));
+    device.kind = name.starts_with("CDROM") ? TMachineDeviceKind::CdRom
+                  : name.starts_with("SCSI") ? TMachineDeviceKind::ScsiPort
+                                             : TMachineDeviceKind::Disk;
+    std::size_t digits = name.find_first_of("0123456789");
+    if (digits != std::string::npos) device.number = static_cast<std::uint32_t>(std::atoi(name.c_str() + digits));
+    TDeviceAssembly assembly(device);
+    for (const TRequest& request : requests[Upper(path)]) assembly.Add(request);
+    assembly.Finish();
+    if (!options.keepSerials) {
+      ++serialIndex;
+      if (device.identify) HideIdentifySerial(*device.identify, serialIndex);
+      if (!device.descriptor.serial.empty()) {
+        device.descriptor.serial = Placeholder(serialIndex, device.descriptor.serial.size());
+      }
+    }
+    machine.devices.push_back(std::move(device));
+  }
+  AddVolumes(machine);
+  return machine;
+}
+
+void TRecordingMachine::AddVolumes(TMachineFile& machine) {
+  for (const std::string& root : inner.LogicalDriveStrings()) {
+    const char letter = root.empty() ? '\0' : UpperAscii(root.substr(0, 1))[0];
+    if (letter < 'A' || letter > 'Z') continue;
+    TMachineVolume volume;
+    volume.letter = letter;
+    const TVolumeInformation information = inner.VolumeInformation(root);
+    volume.noMedia = !information.ok && information.error == kErrorNotReady;
+    if (information.ok) {
+      volume.label = information.label;
+      volume.fileSystem = information.fileSystem;
+      volume.serial = information.serialNumber;
+      volume.maxComponentLength = information.maxComponentLength;
+      volume.fileSystemFlags = information.fileSystemFlags;
+    }
+    if (const std::optional<TDiskFreeSpace> space = inner.DiskFreeSpace(root);
+        space && space->bytesPerSector != 0 && space->sectorsPerCluster != 0) {
+      volume.bytesPerSector = space->bytesPerSector;
+      volume.clusterSize = space->sectorsPerCluster * space->bytesPerSector;
+    }
+    if (const std::optional<TDiskFreeBytes> bytes = inner.DiskFreeBytes(root)) {
+      volume.size = bytes->totalBytes;
+      volume.free = std::min(bytes->totalFreeBytes, bytes->totalBytes);
+    }
+    volume.attributes = inner.FileAttributes(root);
+    const std::string device = root.substr(0, 2);
+    volume.dosDevice = inner.DosDeviceName(device).value_or("");
+    volume.guidPath = inner.VolumeGuidPath(root).value_or("");
+    const THandle handle = inner.Open("\\\\.\\" + device, {});
+    if (handle != kInvalidHandle) {
+      std::array<std::uint8_t, st::devicenumber::kSize> number{};
+      if (inner.Control(handle, st::kIoctlStorageGetDeviceNumber, {}, number).ok) {
+        volume.deviceType = GetU32(number, st::devicenumber::kDeviceType);
+        volume.disk = GetU32(number, st::devicenumber::kDeviceNumber);
+        volume.partition = GetU32(number, st::devicenumber::kPartitionNumber);
+      }
+      inner.Close(handle);
+    }
+    machine.volumes.push_back(std::move(volume));
+  }
+}
+
+}  // namespace vexa
