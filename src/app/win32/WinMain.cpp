@@ -11,33 +11,35 @@
 #include "shell/Shared.h"
 #include "support/Error.h"
 #include "app/win32/MainWindow.h"
+#include "support/Paths.h"
 #include "support/StringIterators.h"
 #include "support/Text.h"
 #include "support/win32/WideText.h"
+#include "views/MachineCapture.h"
 
 namespace {
 
-// The file named after -replay (or /replay), empty when the option is absent.
-std::string ReplayFileOf(const std::string& commandLine, bool& present) {
+// The value after -NAME (or /NAME), empty when the option is absent or has none.
+std::string OptionValue(const std::string& commandLine, std::string_view option, bool& present) {
   const std::vector<std::string> tokens = vexa::SplitCommandLine(commandLine);
-  std::string file;
+  std::string value;
   present = false;
   for (std::size_t i = 1; i < tokens.size(); ++i) {
     std::string name = vexa::LowerAscii(tokens[i]);
     if (!name.empty() && name[0] == '/') name[0] = '-';
-    if (name == "-replay") {
+    if (name.size() == option.size() + 1 && name.substr(1) == option) {
       present = true;
-      file = i + 1 < tokens.size() ? tokens[++i] : std::string();
+      value = i + 1 < tokens.size() ? tokens[++i] : std::string();
     }
   }
-  return file;
+  return value;
 }
 
 // The machine the program shows: the real one, or a recorded one. A recorded machine
 // that cannot be read is reported, and the program goes on with no devices.
 std::unique_ptr<vexa::Machine> MakeMachine(const std::string& commandLine) {
   bool replay = false;
-  const std::string file = ReplayFileOf(commandLine, replay);
+  const std::string file = OptionValue(commandLine, "replay", replay);
   if (!replay) return std::make_unique<vexa::Win32Machine>();
   try {
     if (file.empty()) throw vexa::EVexaError("-replay needs the name of a machine file");
@@ -49,6 +51,24 @@ std::unique_ptr<vexa::Machine> MakeMachine(const std::string& commandLine) {
   return std::make_unique<vexa::ReplayMachine>(vexa::TMachineFile{});
 }
 
+// -capture FILE [-keep-serials]: one rescan of the machine recorded and written as a
+// machine file, without a window. Answers the process's exit status.
+int Capture(const std::string& commandLine, const std::string& file) {
+  try {
+    if (file.empty()) throw vexa::EVexaError("-capture needs the name of the file to write");
+    bool keepSerials = false;
+    OptionValue(commandLine, "keep-serials", keepSerials);
+    const std::unique_ptr<vexa::Machine> machine = MakeMachine(commandLine);
+    const std::string text = vexa::CaptureMachineFile(*machine, {keepSerials}, "recorded by vexa.exe");
+    if (!vexa::WriteFileAtomically(file, text)) throw vexa::EVexaError("cannot write " + file);
+    return 0;
+  } catch (const std::exception& error) {
+    MessageBoxW(nullptr, vexa::Wide(std::string("無法保存機器檔案.\r\n\r\n") + error.what()).c_str(), L"Vexa",
+                MB_ICONERROR);
+    return 1;
+  }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
@@ -56,6 +76,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   InitCommonControlsEx(&controls);
   try {
     const std::string commandLine = vexa::Narrow(GetCommandLineW());
+    bool capture = false;
+    const std::string captureFile = OptionValue(commandLine, "capture", capture);
+    if (capture) return Capture(commandLine, captureFile);
     const std::unique_ptr<vexa::Machine> machine = MakeMachine(commandLine);
     auto form = std::make_unique<vexa::TVexaForm>(*machine, commandLine);
     form->Show(showCommand);
