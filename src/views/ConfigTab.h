@@ -11,7 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include <array>
+
 #include "shell/Tabs.h"
+#include "support/ListColumns.h"
 #include "support/ListViewRules.h"
 
 namespace vexa {
@@ -19,6 +22,9 @@ namespace vexa {
 class TConfigVar;
 
 inline constexpr std::string_view kConfigPageCaption = "組態";
+// Name, value and type, widths at 96 pixels per inch.
+inline constexpr std::array<TListColumn, 3> ConfigPageColumns{{
+    {"變量名稱", 214, TColumnAlignment::Left}, {"值", 108, TColumnAlignment::Left}, {"類型", 56, TColumnAlignment::Left}}};
 
 struct TConfigRow {
   TConfigVar* variable = nullptr;

@@ -24,6 +24,7 @@
 #include "support/win32/NvForm.h"
 #include "support/win32/WideText.h"
 #include "views/SystemTab.h"
+#include "views/win32/ConfigPage.h"
 #include "views/win32/DecoderPage.h"
 #include "views/win32/DevicePage.h"
 #include "views/win32/IdentifyPage.h"
@@ -43,6 +44,7 @@ constexpr UINT kFirstShowMessage = WM_APP + 1;
 // The shared 16 x 16 image list is loaded from this bitmap resource upward.
 constexpr int kFirstSharedImage = 64;
 // System-menu commands of the pages opened on demand.
+constexpr UINT kSysCommandConfig = 32;
 constexpr UINT kSysCommandDecoder = 64;
 
 constexpr TKnownTableSizes kKnownTableSizes{static_cast<int>(KnownBrandCount), static_cast<int>(KnownModelCount),
@@ -480,6 +482,7 @@ void TVexaForm::AppendSystemMenuCommands() {
   HMENU menu = GetSystemMenu(window, FALSE);
   if (!menu) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kSysCommandConfig, Wide("組態").c_str());
   AppendMenuW(menu, MF_STRING, kSysCommandDecoder, Wide("解碼器型號").c_str());
 }
 
@@ -591,6 +594,10 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_SYSCOMMAND: {
+      if ((wParam & 0xFFF0) == kSysCommandConfig) {
+        ShowPageOfClass(TabClassOf<TConfigPage>());
+        return 0;
+      }
       if ((wParam & 0xFFF0) == kSysCommandDecoder) {
         ShowPageOfClass(TabClassOf<TDecoderPage>());
         return 0;

@@ -14,6 +14,7 @@
 #include "support/Format.h"
 #include "support/win32/WideText.h"
 #include "views/KeyboardTable.h"
+#include "views/win32/ConfigPage.h"
 
 namespace vexa {
 
@@ -82,6 +83,7 @@ bool TVexaForm::HandleKey(UINT key) {
   context.selectorDropped = SendMessageW(deviceSelector, CB_GETDROPPEDSTATE, 0, 0) != 0;
   context.hideSerialRegistered = config->Find("tabs.device.hide_serial") != nullptr;
   context.pixelsPerInch = scaler->Target();
+  context.configPageAvailable = true;
   const TKeyDecision decision = DecideKey(key, Modifiers(), context);
   switch (decision.action) {
     case TKeyAction::NotHandled:
@@ -95,8 +97,10 @@ bool TVexaForm::HandleKey(UINT key) {
       SetPageIndex(decision.value);
       break;
     case TKeyAction::ShowAboutPage:
+      break;  // the About page is not part of the program yet
     case TKeyAction::ShowConfigPage:
-      break;  // these pages are not part of the program yet
+      ShowPageOfClass(TabClassOf<TConfigPage>());
+      break;
     case TKeyAction::ResizeClient:
       settings.windowMaxed->SetValue(false);
       SetClientSize(decision.width, decision.height > 0 ? decision.height : ClientHeight());
