@@ -611,6 +611,11 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       Shutdown();
       DestroyWindow(window);
       return 0;
+    case WM_ENDSESSION:
+      // Log-off or shutdown ends the process without WM_CLOSE: the settings are
+      // written now, or every change of the session would be lost.
+      if (wParam) Shutdown();
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;

@@ -93,11 +93,11 @@ void TNvForm::DropFiles(HDROP drop) {
 
 LRESULT TNvForm::Message(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_EXITSIZEMOVE: {
-      const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    case WM_EXITSIZEMOVE:
+      // Snapped before the window hears the move ended, so what it stores is where
+      // the window stays.
       SnapToEdges();
-      return result;
-    }
+      return DefSubclassProc(window, message, wParam, lParam);
     case WM_SETTEXT: {
       const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
       if (!GetWindow(window, GW_OWNER)) {
