@@ -206,9 +206,11 @@ void TVexaForm::DrawSelectorItem(const DRAWITEMSTRUCT& item) {
     FillRect(dc, &box, brush);
     DeleteObject(brush);
   }
-  if (item.itemState & ODS_FOCUS) {
+  // An owner-drawn combo box leaves the keyboard-focus frame to its owner.
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
     SetBkColor(dc, 0);
     SetTextColor(dc, 0);
+    DrawFocusRect(dc, &item.rcItem);
   }
 }
 

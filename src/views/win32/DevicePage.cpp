@@ -5,6 +5,8 @@
 
 #include "shell/win32/Fonts.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cwchar>
 #include <exception>
@@ -14,6 +16,7 @@
 #include "shell/Shared.h"
 #include "shell/win32/Sheet.h"
 #include "support/win32/ClipboardSimple.h"
+#include "support/win32/NvControls.h"
 #include "support/win32/WideText.h"
 
 namespace vexa {
@@ -274,6 +277,18 @@ LRESULT TDevicePage::PanelMessage(const TPanelSlot& slot, HWND window, UINT mess
     default: break;
   }
   return result;
+}
+
+bool TDevicePage::GetTooltip(std::uint16_t item, TTooltipContent& tooltip) {
+  if (!TDeviceTab::GetTooltip(item, tooltip)) return false;
+  // The module gives the state (0..3); the tip takes the image list's icon for it,
+  // which the window destroys after use.
+  if (item < kDeviceBoxCount && SharedImages()) {
+    if (HICON ball = ImageList_GetIcon(SharedImages(), static_cast<int>(tooltip.icon), ILD_NORMAL)) {
+      tooltip.icon = reinterpret_cast<std::uintptr_t>(ball);
+    }
+  }
+  return true;
 }
 
 }  // namespace vexa

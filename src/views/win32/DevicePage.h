@@ -25,6 +25,8 @@ class TDevicePage : public TDeviceTab {
 public:
   explicit TDevicePage(std::unique_ptr<TSheet> sheet);
   ~TDevicePage() override;
+  // The boxes' tips carry the status ball of their state from the shared images.
+  bool GetTooltip(std::uint16_t item, TTooltipContent& tooltip) override;
 
 protected:
   TPanelSize OuterPanelSize() const override;
