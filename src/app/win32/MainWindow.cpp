@@ -99,6 +99,7 @@ TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef
                            CW_USEDEFAULT, CW_USEDEFAULT, 400, 400, nullptr, nullptr, windowClass.hInstance, this);
   if (!window) throw EVexaError("Cannot create the main window");
   form = std::make_unique<TNvForm>(window);
+  form->onKeyDown = [this](UINT key) { return HandleKey(key); };
   const LOGFONTW iconTitle = IconTitleLogFont();
   iconTitleFont = CreateFontIndirectW(&iconTitle);
 

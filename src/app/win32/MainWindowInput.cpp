@@ -51,12 +51,11 @@ void DropPendingKeys(HWND window) {
 
 bool TVexaForm::PreTranslate(MSG& message) {
   if (!window || shutDown) return false;
-  if ((message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) &&
-      (message.hwnd == window || IsChild(window, message.hwnd))) {
-    if (HandleKey(static_cast<UINT>(message.wParam))) {
-      DropPendingKeys(window);
-      return true;
-    }
+  // The house form's key preview, the path its tests drive, decides which keys are
+  // the window's; HandleKey is its handler.
+  if (form->PreviewKey(message)) {
+    DropPendingKeys(window);
+    return true;
   }
   if (message.message == WM_MOUSEWHEEL) return HandleWheel(message);
   if (message.message == WM_MBUTTONDOWN && pages && message.hwnd == pages->Handle()) {
