@@ -12,6 +12,7 @@
 #include "shell/Tabs.h"
 #include "shell/win32/PageControl.h"
 #include "support/Format.h"
+#include "support/win32/NvForm.h"
 #include "support/win32/WideText.h"
 #include "views/KeyboardTable.h"
 #include "views/win32/ConfigPage.h"
