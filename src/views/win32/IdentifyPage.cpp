@@ -115,12 +115,26 @@ void TIdentifyPage::DrawRow(const DRAWITEMSTRUCT& item) {
   if (paint.topLine) Fill(dc, TRect{paint.body.left, paint.body.top, paint.body.width, 1}, paint.lineColour);
 
   SetBkMode(dc, TRANSPARENT);
+  // A right-aligned value that shares its room with a label stops short of the
+  // label's last letter, cut with an ellipsis, instead of being drawn over it.
+  const auto inkEnd = [dc](const TIdentifyPaintText& text) {
+    const std::wstring wide = Wide(text.text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+    return std::min<LONG>(text.rect.left + size.cx, text.rect.left + text.rect.width);
+  };
   for (const TIdentifyPaintText& text : paint.texts) {
     RECT rect = ToRect(text.rect);
+    if (text.align == TIdentifyTextAlign::Right) {
+      for (const TIdentifyPaintText& other : paint.texts) {
+        if (other.align == TIdentifyTextAlign::Left && other.rect.left >= rect.left && other.rect.left < rect.right)
+          rect.left = std::max<LONG>(rect.left, inkEnd(other) + PageScale(8));
+      }
+    }
     const std::wstring wide = Wide(text.text);
     SetTextColor(dc, text.colour);
     DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rect,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS |
                   (text.align == TIdentifyTextAlign::Right ? DT_RIGHT : DT_LEFT));
   }
 
