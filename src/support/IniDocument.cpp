@@ -16,24 +16,6 @@ std::string_view TrimIni(std::string_view text) {
   return text;
 }
 
-// Cuts a UTF-8 text after `characters` code points.
-std::string_view FirstCharacters(std::string_view text, std::size_t characters) {
-  std::size_t i = 0;
-  while (i < text.size() && characters > 0) {
-    ++i;
-    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
-    --characters;
-  }
-  return text.substr(0, i);
-}
-
-std::size_t CharacterCount(std::string_view text) {
-  std::size_t count = 0;
-  for (char c : text)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-  return count;
-}
-
 }  // namespace
 
 void TIniDocument::Parse(std::string_view contents) {

@@ -216,4 +216,21 @@ bool TryParseInt32(std::string_view text, std::int32_t& value) {
   return true;
 }
 
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (char c : text)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  return count;
+}
+
+std::string_view FirstCharacters(std::string_view text, std::size_t characters) {
+  std::size_t i = 0;
+  while (i < text.size() && characters > 0) {
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    --characters;
+  }
+  return text.substr(0, i);
+}
+
 }  // namespace vexa

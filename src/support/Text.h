@@ -13,6 +13,9 @@ namespace vexa {
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 bool IsValidUtf8(std::string_view text);
+// UTF-8 counted and cut by code points (continuation bytes do not count).
+std::size_t CharacterCount(std::string_view text);
+std::string_view FirstCharacters(std::string_view text, std::size_t characters);
 
 // ASCII letters only: drive strings and settings keys are ASCII, and changing the
 // case of other characters would differ between platforms.
