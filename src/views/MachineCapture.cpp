@@ -2,7 +2,9 @@
 #include "views/MachineCapture.h"
 
 #include "platform/MachineFileWriter.h"
+#include "shell/Tabs.h"
 #include "views/ConsoleSession.h"
+#include "views/DebugTab.h"
 
 namespace vexa {
 
@@ -13,6 +15,9 @@ std::string CaptureMachineFile(Machine& machine, const TRecordingOptions& option
     std::string ignored;
     session.Set("system.enum_scsi=1", ignored);
     session.Start();
+    // The Debug page asks each drive everything the program knows to ask, so the
+    // file answers it as well as the other pages.
+    session.Tabs().Add(TabClassOf<TDebugTab>());
     session.Rescan();
     for (int i = 0; i < session.DeviceCount(); ++i) session.Select(i);
   }

@@ -23,6 +23,7 @@ std::span<const TCliCommandRow> CliCommandList() {
       {"identify", kCliIdentifyUsage, nullptr, RunCliIdentify},
       {"partitions", kCliPartitionsUsage, nullptr, RunCliPartitions},
       {"decoder", kCliDecoderUsage, nullptr, RunCliDecoder},
+      {"debug", kCliDebugUsage, nullptr, RunCliDebug},
       {"capture", kCliCaptureUsage, nullptr, RunCliCapture},
   };
   return kCommands;

@@ -17,9 +17,11 @@
 #include "shell/Shared.h"
 #include "shell/Tabs.h"
 #include "support/Paths.h"
+#include "support/Text.h"
 #include "shell/StatusProperties.h"
 #include "support/Format.h"
 #include "views/ConsoleSession.h"
+#include "views/DebugTab.h"
 #include "views/DecoderTab.h"
 #include "views/MachineCapture.h"
 #include "views/IdentifyTab.h"
@@ -234,6 +236,25 @@ int RunCliDecoder(const TCliGlobalOptions& options, const TCliArgs& args, std::F
           CliPrint(out, TabLine(line.capture, std::array{line.label, line.value}));
           break;
       }
+    }
+    CliPrint(out, "caption: " + CliSafeText(page->Caption()));
+    return 0;
+  });
+}
+
+int RunCliDebug(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
+  return RunOnDevice(options, args, err, kCliDebugUsage, [out, err](TConsoleSession& session) {
+    // Opened on demand while the device is chosen, as the window opens it.
+    const auto* page = dynamic_cast<TDebugTab*>(session.Tabs().Add(TabClassOf<TDebugTab>()));
+    if (!page) {
+      CliPrint(err, "vexa-cli: the Debug page could not be opened");
+      return 1;
+    }
+    const std::string text = page->Tree().ToText();
+    for (const std::string_view line : SplitLines(text)) {
+      std::size_t depth = 0;
+      while (depth < line.size() && line[depth] == '\t') ++depth;
+      CliPrint(out, std::string(depth, '\t') + CliSafeText(line.substr(depth)));
     }
     CliPrint(out, "caption: " + CliSafeText(page->Caption()));
     return 0;

@@ -18,6 +18,7 @@ inline constexpr std::string_view kCliSmartUsage = "smart N";
 inline constexpr std::string_view kCliIdentifyUsage = "identify N";
 inline constexpr std::string_view kCliPartitionsUsage = "partitions N";
 inline constexpr std::string_view kCliDecoderUsage = "decoder N";
+inline constexpr std::string_view kCliDebugUsage = "debug N";
 inline constexpr std::string_view kCliCaptureUsage = "capture FILE [--keep-serials]";
 
 int RunCliList(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
@@ -30,6 +31,9 @@ int RunCliPartitions(const TCliGlobalOptions& options, const TCliArgs& args, std
 // Records the machine while the program's road runs over it and writes it as a
 // machine file (through a temporary file, so a failure leaves nothing behind);
 // drive serial numbers are replaced unless --keep-serials is given.
+// The Debug page's tree for the device, one line per node, one tab per level; its
+// timings come from the machine's clock, so a replay prints the same bytes each time.
+int RunCliDebug(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 int RunCliCapture(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 int RunCliDecoder(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# vexa-cli capture: a machine recorded while the program's road runs over it answers
+# vexa-cli capture: a machine recorded while the program's road (with the Debug page) runs over it answers
 # every console command exactly as the original, for the sample machines and the
 # machine whose drives fail at every step; serial numbers are hidden unless kept;
 # a file that cannot be written leaves nothing behind.
@@ -20,7 +20,7 @@ answers() {  # MACHINE_FILE
   local count
   count=$(cli "${command[@]}" "${set[@]}" list | wc -l)
   for n in $(seq 1 "$count"); do
-    for what in info smart identify partitions decoder; do cli "${command[@]}" "${set[@]}" "$what" "$n"; done
+    for what in info smart identify partitions decoder debug; do cli "${command[@]}" "${set[@]}" "$what" "$n"; done
   done
 }
 

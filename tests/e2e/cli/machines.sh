@@ -40,7 +40,7 @@ for machine in desktop-ssd-hdd laptop-sat; do
   count=$(cli "$@" --replay "$file" list | wc -l)
   [ "$count" -eq 3 ] || fail "$machine lists $count devices"
   for n in $(seq 1 "$count"); do
-    for command in info smart identify partitions decoder; do
+    for command in info smart identify partitions decoder debug; do
       check "$machine.$command-$n" "$@" --replay "$file" "$command" "$n"
     done
   done
