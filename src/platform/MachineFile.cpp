@@ -249,6 +249,11 @@ private:
           }
           if (c == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\')) {
             token.text += line[i++];
+          } else if (c == '\\' && i + 2 < line.size() && line[i] == 'x' && HexDigit(line[i + 1]) >= 0 &&
+                     HexDigit(line[i + 2]) >= 0) {
+            // \xNN: a byte a line of text cannot hold (control characters, bytes that are not UTF-8).
+            token.text += static_cast<char>(HexDigit(line[i + 1]) * 16 + HexDigit(line[i + 2]));
+            i += 3;
           } else {
             token.text += c;
           }

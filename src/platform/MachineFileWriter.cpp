@@ -1,7 +1,6 @@
 // Writes a machine as a machine file. Every fact is written out, defaults included,
 // so that reading the file back gives the same machine whatever the defaults are.
-// Texts are quoted; what a line cannot hold (line breaks, NULs, bytes that are not
-// UTF-8) is replaced, since the file is text a person reads.
+// Texts are quoted, with escapes for what a line cannot hold.
 #include "platform/MachineFileWriter.h"
 
 #include "support/Format.h"
@@ -13,16 +12,27 @@ namespace {
 
 constexpr std::string_view kKindNames[] = {"disk", "cdrom", "scsi"};
 
+// Quoted, with \" and \\ for quotes and backslashes and \xNN for what a line of
+// text cannot hold: control characters and bytes that are not UTF-8.
 std::string Quoted(std::string_view text) {
-  std::string safe = IsValidUtf8(text) ? std::string(text) : std::string();
-  if (safe.empty() && !text.empty()) {
-    // Bytes that are not UTF-8 cannot stand in a line: each becomes "?".
-    for (const unsigned char c : text) safe += c < 0x80 ? static_cast<char>(c) : '?';
-  }
   std::string out = "\"";
-  for (const char c : safe) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += (c == '\r' || c == '\n' || c == '\0') ? ' ' : c;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+    if (length > 1 && IsValidUtf8(text.substr(i, length)) && i + length <= text.size()) {
+      out += text.substr(i, length);
+      i += length;
+      continue;
+    }
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c >= 0x7F) {
+      out += Format("\\x%.2x", c);
+    } else {
+      out += static_cast<char>(c);
+    }
+    ++i;
   }
   return out + "\"";
 }

@@ -52,8 +52,8 @@ TEST(MachineFileWriter, TextsThatALineCannotHold) {
   machine.devices[0].descriptor.vendor = "a \"quoted\" \\ back\nslash";
   machine.devices[0].descriptor.product = "bad \xFF\x80 bytes";
   const TMachineFile reread = ParseMachineFile(WriteMachineFile(machine), "t.machine");
-  EXPECT_EQ(reread.devices[0].descriptor.vendor, "a \"quoted\" \\ back slash");
-  EXPECT_EQ(reread.devices[0].descriptor.product, "bad ?? bytes");
+  EXPECT_EQ(reread.devices[0].descriptor.vendor, "a \"quoted\" \\ back\nslash");
+  EXPECT_EQ(reread.devices[0].descriptor.product, "bad \xFF\x80 bytes");
   EXPECT_EQ(reread.devices[0].descriptor.serial, "");
 }
 
