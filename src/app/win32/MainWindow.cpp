@@ -25,6 +25,7 @@
 #include "support/win32/WideText.h"
 #include "views/SystemTab.h"
 #include "views/win32/ConfigPage.h"
+#include "views/win32/DebugPage.h"
 #include "views/win32/DecoderPage.h"
 #include "views/win32/DevicePage.h"
 #include "views/win32/IdentifyPage.h"
@@ -46,6 +47,7 @@ constexpr int kFirstSharedImage = 64;
 // System-menu commands of the pages opened on demand.
 constexpr UINT kSysCommandConfig = 32;
 constexpr UINT kSysCommandDecoder = 64;
+constexpr UINT kSysCommandDebug = 48;
 
 constexpr TKnownTableSizes kKnownTableSizes{static_cast<int>(KnownBrandCount), static_cast<int>(KnownModelCount),
                                             static_cast<int>(KnownFirmwareCount)};
@@ -477,6 +479,12 @@ void TVexaForm::SetPageIndex(int index) {
   settings.pageIndex->SetValue(index);
 }
 
+void TVexaForm::OpenDebugPage() {
+  TVexaTab* tab = tabs->FindByClass(TabClassOf<TDebugPage>());
+  if (!tab) tab = tabs->Add(TabClassOf<TDebugPage>());
+  if (auto* debug = dynamic_cast<TDebugTab*>(tab)) debug->SetWriteDumps(true);
+}
+
 // The pages opened on demand, after a separator; the commands' low four bits are
 // the system's own, so the codes are multiples of 16.
 void TVexaForm::AppendSystemMenuCommands() {
@@ -485,6 +493,7 @@ void TVexaForm::AppendSystemMenuCommands() {
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kSysCommandConfig, Wide("組態").c_str());
   AppendMenuW(menu, MF_STRING, kSysCommandDecoder, Wide("解碼器型號").c_str());
+  AppendMenuW(menu, MF_STRING, kSysCommandDebug, Wide("除錯訊息").c_str());
 }
 
 TVexaTab* TVexaForm::ShowPageOfClass(const TTabClass& tabClass) {
@@ -601,6 +610,10 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       if ((wParam & 0xFFF0) == kSysCommandDecoder) {
         ShowPageOfClass(TabClassOf<TDecoderPage>());
+        return 0;
+      }
+      if ((wParam & 0xFFF0) == kSysCommandDebug) {
+        ShowPageOfClass(TabClassOf<TDebugPage>());
         return 0;
       }
       const LRESULT result = DefWindowProcW(window, message, wParam, lParam);

@@ -60,7 +60,8 @@ public:
   std::int32_t OuterHeight() const override;
   std::int32_t Left() const override;
   std::int32_t Top() const override;
-  void OpenDebugPage() override {}
+  // -debug: a Debug page that also writes the raw replies to the Dumps folder.
+  void OpenDebugPage() override;
   const std::string& BaseCaption() const override;
   void SetBaseCaption(std::string caption) override;
 

@@ -220,7 +220,17 @@ std::string TNvTreeView::ItemText(HTREEITEM item) const {
   return Narrow(buffer);
 }
 
+HTREEITEM TNvTreeView::Parent(HTREEITEM item) const { return TreeView_GetParent(window, item); }
+
+std::vector<HTREEITEM> TNvTreeView::TopItems() const {
+  std::vector<HTREEITEM> items;
+  for (HTREEITEM item = TreeView_GetRoot(window); item; item = TreeView_GetNextSibling(window, item))
+    items.push_back(item);
+  return items;
+}
+
 std::optional<LRESULT> TNvTreeView::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN && onKeyDown && onKeyDown(static_cast<UINT>(wParam))) return 0;
   if (message == WM_RBUTTONDOWN) {
     TVHITTESTINFO hit{};
     hit.pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -232,10 +242,13 @@ std::optional<LRESULT> TNvTreeView::ControlMessage(UINT message, WPARAM wParam, 
 }
 
 std::optional<LRESULT> TNvTreeView::ParentMessage(UINT message, WPARAM, LPARAM lParam) {
-  if (message == WM_NOTIFY && onSelect) {
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->code == TVN_SELCHANGEDW || header->code == TVN_SELCHANGEDA)
-      onSelect(reinterpret_cast<const NMTREEVIEWW*>(lParam)->itemNew.hItem);
+  if (message != WM_NOTIFY) return std::nullopt;
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  const auto* change = reinterpret_cast<const NMTREEVIEWW*>(lParam);
+  if (onSelect && (header->code == TVN_SELCHANGEDW || header->code == TVN_SELCHANGEDA)) onSelect(change->itemNew.hItem);
+  if (onExpanded && (header->code == TVN_ITEMEXPANDEDW || header->code == TVN_ITEMEXPANDEDA)) {
+    if (change->action == TVE_EXPAND || change->action == TVE_COLLAPSE)
+      onExpanded(change->itemNew.hItem, change->action == TVE_EXPAND);
   }
   return std::nullopt;
 }

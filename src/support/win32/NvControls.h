@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vexa {
 
@@ -98,7 +99,16 @@ public:
   HTREEITEM Selected() const;
   std::string ItemText(HTREEITEM item) const;
 
+  // The item's parent; none at the top level.
+  HTREEITEM Parent(HTREEITEM item) const;
+  // Top-level items in order, for finding an item's position among them.
+  std::vector<HTREEITEM> TopItems() const;
+
   std::function<void(HTREEITEM item)> onSelect;
+  // The user expanded (true) or collapsed (false) an item.
+  std::function<void(HTREEITEM item, bool expanded)> onExpanded;
+  // Answers true when the key was handled (the tree then does not see it).
+  std::function<bool(UINT key)> onKeyDown;
 
 protected:
   std::optional<LRESULT> ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,0 +1,37 @@
+// The Debug page's window: a tree of the last run in a fixed-pitch font that fills
+// the sheet. Expanding or collapsing a section is remembered; Ctrl+C copies a line
+// and Ctrl+V opens a saved log named on the clipboard.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "support/win32/NvControls.h"
+#include "views/DebugTab.h"
+
+namespace vexa {
+
+class TDebugPage : public TDebugTab {
+public:
+  explicit TDebugPage(std::unique_ptr<TSheet> sheet);
+  ~TDebugPage() override;
+
+  const TNvTreeView& TreeView() const { return *view; }
+
+protected:
+  void TreeChanged() override;
+
+private:
+  std::optional<LRESULT> SheetMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void Show(const TDebugTree& shown, COLORREF background);
+  bool KeyDown(UINT key);
+
+  HWND sheetWindow = nullptr;
+  std::unique_ptr<TNvTreeView> view;
+  HFONT font = nullptr;
+  bool filling = false;
+};
+
+}  // namespace vexa
