@@ -104,9 +104,11 @@ T* AddModule(TVexaTabManager& tabs) {
 
 }  // namespace
 
-TConsoleSession::TConsoleSession(Machine& machineRef, const std::string& settingsFile) : machine(machineRef) {
+TConsoleSession::TConsoleSession(Machine& machineRef, const std::string& settingsFile,
+                                 const std::string& programDirectory)
+    : machine(machineRef) {
   scaler = std::make_unique<TPixelsPerInch>(kPixelsPerInch, 0);
-  core = std::make_unique<TVexaCore>(machine, "");
+  core = std::make_unique<TVexaCore>(machine, programDirectory);
   devices = std::make_unique<TDeviceManager>(machine);
   tabs = std::make_unique<TVexaTabManager>();
   status = std::make_unique<TStatusProperties>();

@@ -32,7 +32,10 @@ public:
   // Builds everything and makes it the process-wide objects (App()); one session
   // at a time. The machine must outlive the session. With a settings file, its
   // values are loaded once the modules are there, as the window loads them.
-  explicit TConsoleSession(Machine& machine, const std::string& settingsFile = {});
+  // The program directory is where pages write their files (the Debug page's log);
+  // none: they write nothing.
+  explicit TConsoleSession(Machine& machine, const std::string& settingsFile = {},
+                           const std::string& programDirectory = {});
   ~TConsoleSession();
   TConsoleSession(const TConsoleSession&) = delete;
   TConsoleSession& operator=(const TConsoleSession&) = delete;
