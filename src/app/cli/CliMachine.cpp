@@ -140,6 +140,15 @@ std::string_view TokenPrefix(const TDeviceInfo& device) {
   return "P";
 }
 
+// A page opened on demand, as the window opens it: it catches up with the chosen
+// drive. None, with a message, when it cannot be built.
+template <typename TPage>
+const TPage* OpenPage(TConsoleSession& session, std::FILE* err) {
+  const auto* page = dynamic_cast<const TPage*>(session.Tabs().Add(TabClassOf<TPage>()));
+  if (!page) CliPrint(err, Format("vexa-cli: the page %s could not be opened", TPage::kClassName));
+  return page;
+}
+
 // Fields joined by tabs, each made safe.
 template <typename TRange>
 std::string TabLine(std::string_view first, const TRange& rest) {
@@ -217,12 +226,8 @@ int RunCliPartitions(const TCliGlobalOptions& options, const TCliArgs& args, std
 
 int RunCliDecoder(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
   return RunOnDevice(options, args, err, kCliDecoderUsage, [out, err](TConsoleSession& session) {
-    // Opened on demand, as the window opens it: it catches up with the chosen drive.
-    const auto* page = dynamic_cast<TDecoderTab*>(session.Tabs().Add(TabClassOf<TDecoderTab>()));
-    if (!page) {
-      CliPrint(err, "vexa-cli: the Decoder page could not be opened");
-      return 1;
-    }
+    const TDecoderTab* page = OpenPage<TDecoderTab>(session, err);
+    if (!page) return 1;
     for (const TDecoderLine& line : page->Model().Lines()) {
       switch (line.kind) {
         case TDecoderLineKind::Spacer:
@@ -244,12 +249,8 @@ int RunCliDecoder(const TCliGlobalOptions& options, const TCliArgs& args, std::F
 
 int RunCliDebug(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
   return RunOnDevice(options, args, err, kCliDebugUsage, [out, err](TConsoleSession& session) {
-    // Opened on demand while the device is chosen, as the window opens it.
-    const auto* page = dynamic_cast<TDebugTab*>(session.Tabs().Add(TabClassOf<TDebugTab>()));
-    if (!page) {
-      CliPrint(err, "vexa-cli: the Debug page could not be opened");
-      return 1;
-    }
+    const TDebugTab* page = OpenPage<TDebugTab>(session, err);
+    if (!page) return 1;
     const std::string text = page->Tree().ToText();
     for (const std::string_view line : SplitLines(text)) {
       std::size_t depth = 0;
