@@ -1,16 +1,22 @@
 // The Debug page's tree view, filled from the module's tree.
 #include "views/win32/DebugPage.h"
 
+#include <commdlg.h>
+
 #include <algorithm>
 
 #include "shell/win32/Sheet.h"
+#include "shell/Shared.h"
 #include "support/Paths.h"
+#include "support/win32/WideText.h"
 #include "support/win32/ClipboardSimple.h"
 #include "views/win32/PageSupport.h"
 
 namespace vexa {
 
 namespace {
+
+constexpr UINT kSaveMachineCommand = 1;
 
 // A saved log is shown on this light blue, so it is not taken for a run.
 constexpr COLORREF kSavedLogColour = 0xF8F0E8;
@@ -54,7 +60,61 @@ TDebugPage::~TDebugPage() {
 
 std::optional<LRESULT> TDebugPage::SheetMessage(UINT message, WPARAM, LPARAM lParam) {
   if (message == WM_SIZE && view) view->SetBounds(0, 0, LOWORD(lParam), HIWORD(lParam));
+  if (message == WM_CONTEXTMENU) {
+    ContextMenu(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+    return 0;
+  }
   return std::nullopt;
+}
+
+void TDebugPage::ContextMenu(POINT screen) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  AppendMenuW(menu, MF_STRING, kSaveMachineCommand, Wide("保存機器檔案...").c_str());
+  if (screen.x == -1 && screen.y == -1) {  // from the keyboard: at the tree's corner
+    RECT bounds{};
+    GetWindowRect(view->Handle(), &bounds);
+    screen = {bounds.left + PageScale(8), bounds.top + PageScale(8)};
+  }
+  const UINT command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, sheetWindow, nullptr);
+  DestroyMenu(menu);
+  if (command == kSaveMachineCommand) SaveMachineFile();
+}
+
+// The capture runs in a second process of the program (-capture FILE), started with
+// this window's own arguments, so it scans the same machine without disturbing this
+// one; the page waits for it under the hourglass.
+void TDebugPage::SaveMachineFile() {
+  wchar_t file[MAX_PATH * 4] = L"vexa.machine";
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = sheetWindow;
+  dialog.lpstrFilter = L"Machine files (*.machine)\0*.machine\0All files (*.*)\0*.*\0";
+  dialog.lpstrFile = file;
+  dialog.nMaxFile = static_cast<DWORD>(std::size(file));
+  dialog.lpstrDefExt = L"machine";
+  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameW(&dialog)) return;
+
+  wchar_t program[MAX_PATH * 4] = {};
+  GetModuleFileNameW(nullptr, program, static_cast<DWORD>(std::size(program)));
+  std::wstring arguments = GetCommandLineW();
+  arguments += L" -capture \"";
+  arguments += file;
+  arguments += L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  DWORD exitCode = 1;
+  if (CreateProcessW(program, arguments.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  SetCursor(previous);
+  if (exitCode == 0) ShowMessage("機器檔案已保存:\r\n\r\n" + Narrow(file), kMessageIconInformation);
 }
 
 void TDebugPage::TreeChanged() {

@@ -1,6 +1,7 @@
 // The Debug page's window: a tree of the last run in a fixed-pitch font that fills
 // the sheet. Expanding or collapsing a section is remembered; Ctrl+C copies a line
-// and Ctrl+V opens a saved log named on the clipboard.
+// and Ctrl+V opens a saved log named on the clipboard. Its context menu saves a
+// machine file of this PC ("保存機器檔案..."), the best thing to send a helper.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +28,8 @@ private:
   std::optional<LRESULT> SheetMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Show(const TDebugTree& shown, COLORREF background);
   bool KeyDown(UINT key);
+  void ContextMenu(POINT screen);
+  void SaveMachineFile();
 
   HWND sheetWindow = nullptr;
   std::unique_ptr<TNvTreeView> view;
