@@ -28,8 +28,8 @@ void ShowError(std::string_view leadIn, std::string_view message) {
   ShowMessage(text, kMessageIconError);
 }
 
-void RunProgram(std::string_view file, std::string_view parameters, std::string_view directory) {
-  if (ProgramRunner()) ProgramRunner()(file, parameters, directory);
+bool RunProgram(std::string_view file, std::string_view parameters, std::string_view directory) {
+  return ProgramRunner() && ProgramRunner()(file, parameters, directory);
 }
 
 }  // namespace vexa

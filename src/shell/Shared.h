@@ -28,7 +28,8 @@ inline constexpr std::string_view kLineBreak = "\r\n";
 inline constexpr std::string_view kParagraphBreak = "\r\n\r\n";
 
 using TMessageSink = std::function<int(std::string_view text, std::uint32_t flags)>;
-using TProgramRunner = std::function<void(std::string_view file, std::string_view parameters, std::string_view directory)>;
+// Answers whether the shell could open it.
+using TProgramRunner = std::function<bool(std::string_view file, std::string_view parameters, std::string_view directory)>;
 
 void SetMessageSink(TMessageSink sink);
 void SetProgramRunner(TProgramRunner runner);
@@ -38,7 +39,8 @@ void SetProgramRunner(TProgramRunner runner);
 int ShowMessage(std::string_view text, std::uint32_t flags);
 // Shows a caught error: the lead-in, a blank line and the error's message.
 void ShowError(std::string_view leadIn, std::string_view message);
-// Asks the shell to open a program, document or address.
-void RunProgram(std::string_view file, std::string_view parameters, std::string_view directory);
+// Asks the shell to open a program, document or address; false when it could not
+// (or nothing can open anything, as in the console program).
+bool RunProgram(std::string_view file, std::string_view parameters, std::string_view directory);
 
 }  // namespace vexa

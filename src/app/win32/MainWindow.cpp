@@ -24,6 +24,7 @@
 #include "support/win32/NvForm.h"
 #include "support/win32/WideText.h"
 #include "views/SystemTab.h"
+#include "views/win32/AboutPage.h"
 #include "views/win32/ConfigPage.h"
 #include "views/win32/DebugPage.h"
 #include "views/win32/DecoderPage.h"
@@ -132,8 +133,10 @@ void TVexaForm::CreateSharedObjects() {
     return MessageBoxW(window, Wide(text).c_str(), Wide(kMessageCaption).c_str(), flags);
   });
   SetProgramRunner([this](std::string_view file, std::string_view parameters, std::string_view directory) {
-    ShellExecuteW(window, nullptr, Wide(file).c_str(), Wide(parameters).c_str(),
-                  directory.empty() ? nullptr : Wide(directory).c_str(), SW_SHOWNORMAL);
+    // The shell answers a value above 32 when it could open the file.
+    const HINSTANCE result = ShellExecuteW(window, nullptr, Wide(file).c_str(), Wide(parameters).c_str(),
+                                           directory.empty() ? nullptr : Wide(directory).c_str(), SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(result) > 32;
   });
   HDC screen = GetDC(nullptr);
   const int screenPixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
@@ -198,6 +201,7 @@ void TVexaForm::AddStartModules() {
   tabs->Add(TabClassOf<TSmartPage>());
   tabs->Add(TabClassOf<TPartitionsPage>());
   tabs->Add(TabClassOf<TIdentifyPage>());
+  tabs->Add(TabClassOf<TAboutPage>());
 }
 
 TVexaForm::~TVexaForm() {

@@ -15,6 +15,7 @@
 #include "support/win32/NvForm.h"
 #include "support/win32/WideText.h"
 #include "views/KeyboardTable.h"
+#include "views/win32/AboutPage.h"
 #include "views/win32/ConfigPage.h"
 
 namespace vexa {
@@ -84,6 +85,7 @@ bool TVexaForm::HandleKey(UINT key) {
   context.hideSerialRegistered = config->Find("tabs.device.hide_serial") != nullptr;
   context.pixelsPerInch = scaler->Target();
   context.configPageAvailable = true;
+  context.aboutPageAvailable = true;
   const TKeyDecision decision = DecideKey(key, Modifiers(), context);
   switch (decision.action) {
     case TKeyAction::NotHandled:
@@ -97,7 +99,8 @@ bool TVexaForm::HandleKey(UINT key) {
       SetPageIndex(decision.value);
       break;
     case TKeyAction::ShowAboutPage:
-      break;  // the About page is not part of the program yet
+      ShowPageOfClass(TabClassOf<TAboutPage>());
+      break;
     case TKeyAction::ShowConfigPage:
       ShowPageOfClass(TabClassOf<TConfigPage>());
       break;
