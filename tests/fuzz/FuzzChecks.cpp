@@ -19,11 +19,13 @@
 #include "shell/FakeCommandLineHost.h"
 #include "shell/Shared.h"
 #include "shell/StatusProperties.h"
+#include "shell/Tabs.h"
 #include "support/Bytes.h"
 #include "support/IniDocument.h"
 #include "support/Paths.h"
 #include "support/StringIterators.h"
 #include "views/ConsoleSession.h"
+#include "views/DebugTab.h"
 #include "views/IdentifyTab.h"
 #include "views/PartitionsTab.h"
 #include "views/SmartTab.h"
@@ -111,6 +113,8 @@ std::string RunSession(Machine& machine, const ReplayMachine& replay, const std:
     std::string error;
     session.Set("system.enum_scsi=1", error);
     session.Start();
+    // The Debug page reads every reply the program can ask for.
+    session.Tabs().Add(TabClassOf<TDebugTab>());
     session.Rescan();
     std::size_t sink = 0;
     for (int i = 0; i < session.DeviceCount(); ++i) {

@@ -13,7 +13,8 @@ namespace vexa::fuzz_check {
 using TInput = std::span<const std::uint8_t>;
 
 // The bytes as a machine file, then the whole console road over it: every kind of
-// device enumerated, every device selected, every page model built. No request
+// device enumerated, every device selected, every page model built, the Debug
+// page's run included. No request
 // the program sends may be refused as write-type.
 std::string MachineFile(TInput input);
 // The bytes as an INI document (its text survives a second reading unchanged, a
