@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/StorageLayout.h"
+#include "support/Text.h"
 
 namespace vexa {
 
@@ -284,13 +285,6 @@ TDiskGeometry DecodeGeometry(TBytes reply) {
   return geometry;
 }
 
-std::string ReplyText(TBytes reply, std::uint32_t offset) {
-  if (offset == 0 || offset >= reply.size()) return {};
-  const TBytes rest = reply.subspan(offset);
-  const auto end = std::find(rest.begin(), rest.end(), std::uint8_t{0});
-  return std::string(rest.begin(), end);
-}
-
 TStorageDeviceDescriptor DecodeDeviceDescriptor(TBytes reply) {
   namespace dd = st::devicedescriptor;
   // Texts lie inside the descriptor's own size when it states a smaller one.
@@ -306,10 +300,10 @@ TStorageDeviceDescriptor DecodeDeviceDescriptor(TBytes reply) {
   descriptor.productIdOffset = GetU32(reply, dd::kProductIdOffset);
   descriptor.productRevisionOffset = GetU32(reply, dd::kProductRevisionOffset);
   descriptor.serialNumberOffset = GetU32(reply, dd::kSerialNumberOffset);
-  descriptor.vendorId = ReplyText(reply, descriptor.vendorIdOffset);
-  descriptor.productId = ReplyText(reply, descriptor.productIdOffset);
-  descriptor.productRevision = ReplyText(reply, descriptor.productRevisionOffset);
-  descriptor.serialNumber = ReplyText(reply, descriptor.serialNumberOffset);
+  descriptor.vendorId = ZeroTerminatedTextAt(reply, descriptor.vendorIdOffset);
+  descriptor.productId = ZeroTerminatedTextAt(reply, descriptor.productIdOffset);
+  descriptor.productRevision = ZeroTerminatedTextAt(reply, descriptor.productRevisionOffset);
+  descriptor.serialNumber = ZeroTerminatedTextAt(reply, descriptor.serialNumberOffset);
   return descriptor;
 }
 

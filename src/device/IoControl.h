@@ -87,7 +87,5 @@ std::optional<TDiskGeometryEx> QueryGeometry(Machine& machine, THandle handle);
 // Decoders of replies, reading only the given bytes.
 TDiskGeometry DecodeGeometry(TBytes reply);
 TStorageDeviceDescriptor DecodeDeviceDescriptor(TBytes reply);
-// The zero-terminated text at offset; empty for offset 0 or outside the reply.
-std::string ReplyText(TBytes reply, std::uint32_t offset);
 
 }  // namespace vexa

@@ -19,10 +19,10 @@ constexpr std::size_t kBlockSize = 512;
 constexpr std::size_t kReplySize = st::sendcmdout::kBuffer + kBlockSize;  // 528
 constexpr std::size_t kEnableReplySize = st::sendcmdout::kSize;           // 17
 
-using TCommandBlock = std::array<std::uint8_t, st::sendcmdin::kSize>;
+}  // namespace
 
-TCommandBlock SmartTemplate(std::uint32_t bufferSize, std::uint8_t features, std::uint8_t driveNumber) {
-  TCommandBlock block{};
+TSmartCommandBlock SmartTemplate(std::uint32_t bufferSize, std::uint8_t features, std::uint8_t driveNumber) {
+  TSmartCommandBlock block{};
   const std::size_t regs = st::sendcmdin::kRegisters;
   PutU32(block, st::sendcmdin::kBufferSize, bufferSize);
   block[regs + st::taskfile::kFeatures] = features;
@@ -35,6 +35,8 @@ TCommandBlock SmartTemplate(std::uint32_t bufferSize, std::uint8_t features, std
   block[st::sendcmdin::kDriveNumber] = driveNumber;
   return block;
 }
+
+namespace {
 
 // Copies the 512 data bytes of a reply into a destination of any size.
 void CopyData(TBytes reply, TMutableBytes destination) {
@@ -52,7 +54,7 @@ void ExchangeWordBytes(TMutableBytes block, std::size_t first, std::size_t end) 
 
 bool TSmartReader::EnableSmart(THandle handle, std::uint8_t driveNumber) {
   if (handle == kInvalidHandle) return false;
-  const TCommandBlock block = SmartTemplate(1, st::atacmd::kSmartEnableOperations, driveNumber);
+  const TSmartCommandBlock block = SmartTemplate(1, st::atacmd::kSmartEnableOperations, driveNumber);
   std::array<std::uint8_t, kEnableReplySize> reply{};
   return SendSmartCommand(machine, handle, st::kSmartSendDriveCommand, block, reply);
 }
@@ -69,7 +71,7 @@ std::uint32_t TSmartReader::GetSmartVersion(THandle handle, TMutableBytes reply)
 bool TSmartReader::IdentifyViaSmart(THandle handle, std::uint8_t driveNumber,
                                     TMutableBytes destination) {
   if (handle == kInvalidHandle) return false;
-  TCommandBlock block = SmartTemplate(kBlockSize, 0x00, driveNumber);
+  TSmartCommandBlock block = SmartTemplate(kBlockSize, 0x00, driveNumber);
   const std::size_t regs = st::sendcmdin::kRegisters;
   block[regs + st::taskfile::kLbaLow] = 0x01;
   block[regs + st::taskfile::kLbaMid] = 0x00;
@@ -88,13 +90,13 @@ bool TSmartReader::ReadSmartData(THandle handle, std::uint8_t driveNumber, TMuta
                                  TMutableBytes thresholds) {
   if (handle == kInvalidHandle) return false;
   std::array<std::uint8_t, kReplySize> reply{};
-  const TCommandBlock readData = SmartTemplate(kBlockSize, st::atacmd::kSmartReadData, driveNumber);
+  const TSmartCommandBlock readData = SmartTemplate(kBlockSize, st::atacmd::kSmartReadData, driveNumber);
   if (!SendSmartCommand(machine, handle, st::kSmartRcvDriveData, readData, reply)) return false;
   CopyData(reply, data);
 
   // Cleared again: a shorter second reply must not leave the data block's bytes behind.
   reply.fill(0);
-  const TCommandBlock readThresholds =
+  const TSmartCommandBlock readThresholds =
       SmartTemplate(kBlockSize, st::atacmd::kSmartReadThresholds, driveNumber);
   if (!SendSmartCommand(machine, handle, st::kSmartRcvDriveData, readThresholds, reply)) return false;
   CopyData(reply, thresholds);

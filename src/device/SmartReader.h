@@ -3,12 +3,21 @@
 // the SAT and ATA pass-through routes. The reader keeps no state between calls.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "platform/Machine.h"
+#include "platform/StorageLayout.h"
 #include "support/Bytes.h"
 
 namespace vexa {
+
+using TSmartCommandBlock = std::array<std::uint8_t, storage::sendcmdin::kSize>;
+
+// The command block every SMART command starts from: the SMART signature in the
+// LBA registers, device 0xA0, command 0xB0, sector count 1, and the given buffer
+// size, sub-command (features) and drive number.
+TSmartCommandBlock SmartTemplate(std::uint32_t bufferSize, std::uint8_t features, std::uint8_t driveNumber);
 
 class TSmartReader {
 public:

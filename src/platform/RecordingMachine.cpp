@@ -52,13 +52,7 @@ std::optional<TBlock512> BlockAt(const std::vector<std::uint8_t>& reply, std::si
 }
 
 // A text of the device descriptor at the offset the field holds; empty at offset 0.
-std::string DescriptorText(const std::vector<std::uint8_t>& reply, std::size_t field) {
-  if (reply.size() < field + 4) return {};
-  const std::uint32_t offset = GetU32(reply, field);
-  if (offset == 0 || offset >= reply.size()) return {};
-  const auto begin = reply.begin() + offset;
-  return std::string(begin, std::find(begin, reply.end(), 0));
-}
+std::string DescriptorText(TBytes reply, std::size_t field) { return ZeroTerminatedTextAt(reply, GetU32(reply, field)); }
 
 // What one device answered, put together request by request.
 class TDeviceAssembly {
@@ -248,13 +242,7 @@ private:
         std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(at + pe::kGptPartitionType), 16, p.typeGuid.begin());
         std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(at + pe::kGptPartitionId), 16, p.id.begin());
         p.attributes = GetU64(reply, at + pe::kGptAttributes);
-        std::u16string name;
-        for (std::size_t c = 0; c < pe::kGptNameChars; ++c) {
-          const std::uint16_t unit = GetU16(reply, at + pe::kGptName + c * 2);
-          if (unit == 0) break;
-          name += static_cast<char16_t>(unit);
-        }
-        p.name = Utf16ToUtf8(name);
+        p.name = Utf16TextAt(reply, at + pe::kGptName, pe::kGptNameChars);
       }
       layout.partitions.push_back(std::move(p));
     }
@@ -283,15 +271,13 @@ void HideIdentifySerial(TBlock512& block, std::size_t index) {
   }
 }
 
-std::string Upper(std::string_view path) { return UpperAscii(path); }
-
 }  // namespace
 
 THandle TRecordingMachine::Open(std::string_view path, const TOpenMode& mode) {
   const THandle handle = inner.Open(path, mode);
   if (handle == kInvalidHandle || IsVolumePath(path)) return handle;
   paths[static_cast<std::uintptr_t>(handle)] = std::string(path);
-  const std::string key = Upper(path);
+  const std::string key = UpperAscii(path);
   if (!requests.contains(key)) {
     requests[key];
     devicePaths.emplace_back(path);
@@ -314,7 +300,7 @@ TIoResult TRecordingMachine::Control(THandle handle, std::uint32_t code, std::sp
     request.result = result;
     const std::size_t bytes = std::min<std::size_t>(result.bytes, output.size());
     request.reply.assign(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(bytes));
-    requests[Upper(found->second)].push_back(std::move(request));
+    requests[UpperAscii(found->second)].push_back(std::move(request));
   }
   return result;
 }
@@ -338,14 +324,14 @@ TMachineFile TRecordingMachine::Recorded(const TRecordingOptions& options) {
   for (const std::string& path : devicePaths) {
     TMachineDevice device;
     device.path = path;
-    const std::string name = Upper(path.substr(std::min<std::size_t>(path.size(), 4)));
+    const std::string name = UpperAscii(path.substr(std::min<std::size_t>(path.size(), 4)));
     device.kind = name.starts_with("CDROM") ? TMachineDeviceKind::CdRom
                   : name.starts_with("SCSI") ? TMachineDeviceKind::ScsiPort
                                              : TMachineDeviceKind::Disk;
     std::size_t digits = name.find_first_of("0123456789");
     if (digits != std::string::npos) device.number = static_cast<std::uint32_t>(std::atoi(name.c_str() + digits));
     TDeviceAssembly assembly(device);
-    for (const TRequest& request : requests[Upper(path)]) assembly.Add(request);
+    for (const TRequest& request : requests[UpperAscii(path)]) assembly.Add(request);
     assembly.Finish();
     if (!options.keepSerials) {
       ++serialIndex;

@@ -1,6 +1,8 @@
 // UTF conversions and ASCII helpers.
 #include "support/Text.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <limits>
 
@@ -231,6 +233,22 @@ std::string_view FirstCharacters(std::string_view text, std::size_t characters) 
     --characters;
   }
   return text.substr(0, i);
+}
+
+std::string ZeroTerminatedTextAt(TBytes bytes, std::uint32_t offset) {
+  if (offset == 0 || offset >= bytes.size()) return {};
+  const TBytes rest = bytes.subspan(offset);
+  return std::string(rest.begin(), std::find(rest.begin(), rest.end(), std::uint8_t{0}));
+}
+
+std::string Utf16TextAt(TBytes bytes, std::size_t offset, std::size_t maxUnits) {
+  std::u16string text;
+  for (std::size_t i = 0; i < maxUnits; ++i) {
+    const auto unit = static_cast<char16_t>(GetU16(bytes, offset + i * 2));
+    if (unit == 0) break;
+    text += unit;
+  }
+  return Utf16ToUtf8(text);
 }
 
 }  // namespace vexa

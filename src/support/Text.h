@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/Bytes.h"
+
 namespace vexa {
 
 std::u16string Utf8ToUtf16(std::string_view text);
@@ -16,6 +18,12 @@ bool IsValidUtf8(std::string_view text);
 // UTF-8 counted and cut by code points (continuation bytes do not count).
 std::size_t CharacterCount(std::string_view text);
 std::string_view FirstCharacters(std::string_view text, std::size_t characters);
+
+// Texts inside binary replies. The bytes from offset up to the first 0 (none for
+// offset 0 or outside the bytes), and UTF-16LE units from offset up to the first 0
+// or maxUnits, as UTF-8.
+std::string ZeroTerminatedTextAt(TBytes bytes, std::uint32_t offset);
+std::string Utf16TextAt(TBytes bytes, std::size_t offset, std::size_t maxUnits);
 
 // ASCII letters only: drive strings and settings keys are ASCII, and changing the
 // case of other characters would differ between platforms.

@@ -67,10 +67,7 @@ std::string GuidAt(TBytes bytes, std::size_t at) {
 
 // A GPT partition name: UTF-16 up to its first NUL, 36 characters at most.
 std::string GptNameAt(TBytes bytes, std::size_t at) {
-  std::u16string name;
-  for (std::size_t c = 0; c < st::partitioninfoex::kGptNameChars && GetU16(bytes, at + c * 2) != 0; ++c)
-    name += static_cast<char16_t>(GetU16(bytes, at + c * 2));
-  return Utf16ToUtf8(name);
+  return Utf16TextAt(bytes, at, st::partitioninfoex::kGptNameChars);
 }
 
 constexpr std::string_view kPropertyNames[] = {"裝置",     "配接卡",   "IdProp",          "UniqueIdProp", "WriteCache",
@@ -374,20 +371,7 @@ void TDebugRun::Smart(const TDeviceInfo& device) {
 
   // The checksum of the data block, asked directly without the fallback routes.
   log.BeginNode("校驗");
-  std::array<std::uint8_t, st::sendcmdin::kSize> command{};
-  const auto smartBlock = [&](std::uint32_t size, std::uint8_t features, std::uint8_t count) {
-    command.fill(0);
-    PutU32(command, st::sendcmdin::kBufferSize, size);
-    const std::size_t r = st::sendcmdin::kRegisters;
-    command[r + st::taskfile::kFeatures] = features;
-    command[r + st::taskfile::kSectorCount] = count;
-    command[r + st::taskfile::kLbaMid] = st::atacmd::kSmartLbaMid;
-    command[r + st::taskfile::kLbaHigh] = st::atacmd::kSmartLbaHigh;
-    command[r + st::taskfile::kDevice] = st::atacmd::kDeviceHead;
-    command[r + st::taskfile::kCommand] = st::atacmd::kSmart;
-    command[st::sendcmdin::kDriveNumber] = drive;
-  };
-  smartBlock(512, st::atacmd::kSmartReadData, 1);
+  TSmartCommandBlock command = SmartTemplate(512, st::atacmd::kSmartReadData, drive);
   ClearBuffer();
   TIoResult result = machine.Control(device.handle, st::kSmartRcvDriveData, command, buffer);
   bytesReturned = result.bytes;
@@ -408,7 +392,8 @@ void TDebugRun::Smart(const TDeviceInfo& device) {
   log.EndNode();
 
   log.BeginNode("返回狀態");
-  smartBlock(24, st::atacmd::kSmartReturnStatus, 0);
+  command = SmartTemplate(24, st::atacmd::kSmartReturnStatus, drive);
+  command[st::sendcmdin::kRegisters + st::taskfile::kSectorCount] = 0;
   ClearBuffer();
   result = machine.Control(device.handle, st::kSmartSendDriveCommand, command, buffer);
   bytesReturned = result.bytes;
@@ -466,10 +451,10 @@ void TDebugRun::Properties(const TDeviceInfo& device) {
         ValueRow("BusType", Format("%u = %s", GetU32(buffer, dd::kBusType), BusTypeName(GetU32(buffer, dd::kBusType))));
         u32("RawPropertiesLength", dd::kRawPropertiesLength);
         u32("Raw裝置  Properties", dd::kRawDeviceProperties);
-        ValueRow("*VendorIdOffset", Quoted(ReplyText(reply, GetU32(buffer, dd::kVendorIdOffset))));
-        ValueRow("*ProductIdOffset", Quoted(ReplyText(reply, GetU32(buffer, dd::kProductIdOffset))));
-        ValueRow("*ProductRevisionOffset", Quoted(ReplyText(reply, GetU32(buffer, dd::kProductRevisionOffset))));
-        ValueRow("*SerialNumberOffset", Quoted(MaskSerial(ReplyText(reply, GetU32(buffer, dd::kSerialNumberOffset)))));
+        ValueRow("*VendorIdOffset", Quoted(ZeroTerminatedTextAt(reply, GetU32(buffer, dd::kVendorIdOffset))));
+        ValueRow("*ProductIdOffset", Quoted(ZeroTerminatedTextAt(reply, GetU32(buffer, dd::kProductIdOffset))));
+        ValueRow("*ProductRevisionOffset", Quoted(ZeroTerminatedTextAt(reply, GetU32(buffer, dd::kProductRevisionOffset))));
+        ValueRow("*SerialNumberOffset", Quoted(MaskSerial(ZeroTerminatedTextAt(reply, GetU32(buffer, dd::kSerialNumberOffset)))));
         break;
       }
       case 1: {

@@ -25,15 +25,7 @@ TGuidBytes ReadGuid(TBytes bytes, std::size_t offset) {
   return guid;
 }
 
-std::string ReadGptName(TBytes entry) {
-  std::u16string name;
-  for (std::size_t i = 0; i < se::kGptNameChars; ++i) {
-    const char16_t c = static_cast<char16_t>(GetU16(entry, se::kGptName + i * 2));
-    if (c == 0) break;
-    name += c;
-  }
-  return Utf16ToUtf8(name);
-}
+std::string ReadGptName(TBytes entry) { return Utf16TextAt(entry, se::kGptName, se::kGptNameChars); }
 
 TLayoutPartition DecodeEntry(TBytes entry) {
   TLayoutPartition partition;
