@@ -3,7 +3,9 @@
 // Colours are 32-bit values in the Windows order 0x00BBGGRR (red in the low byte).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,19 @@ constexpr T Clamp(T value, T low, T high) {
 template <typename T>
 constexpr T Wrap(T value, T low, T high) {
   return value < low ? high : value > high ? low : value;
+}
+
+// A double truncated towards zero into T, saturated at T's limits; NaN gives 0. Measured
+// figures divide by durations that may be 0 on a coarse counter: the conversion must
+// never leave the type.
+template <typename T>
+T TruncateTo(double value) {
+  if (std::isnan(value)) return 0;
+  constexpr T low = std::numeric_limits<T>::min();
+  constexpr T high = std::numeric_limits<T>::max();
+  if (value <= static_cast<double>(low)) return low;
+  if (value >= static_cast<double>(high)) return high;
+  return static_cast<T>(value);
 }
 
 // a * b / c with a 64-bit product, rounded half away from zero; -1 when c is 0

@@ -1,0 +1,61 @@
+// One IOPS measurement that keeps only its totals: operations per second and bytes
+// per second of random, sequential or queued reads. Runs cannot be stopped and
+// report no progress; a failed read ends a run with zero results.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "benchmark/BenchmarkKind.h"
+#include "platform/Machine.h"
+#include "support/Utils.h"
+
+namespace vexa {
+
+class TDriveIops {
+public:
+  // Reads the counter frequency once (1 when the machine has none).
+  explicit TDriveIops(Machine& machine);
+
+  // Completed, seconds and both results become 0.
+  void Reset();
+  // Stores the elapsed time and derives the results from it (none for 0 seconds).
+  void Finish(double elapsed);
+
+  // Synchronous reads on a handle opened without buffering; size is the device's.
+  void RunRandom(THandle handle, std::int64_t size);
+  void RunSequential(THandle handle, std::int64_t size);
+  // QueueDepth overlapped reads kept in flight at fixed offsets; opens path itself.
+  void RunQueued(std::string_view path, std::int64_t size);
+
+  // "4K 隨機讀取", padded to 24 columns with "QD32" after it above queue depth 1.
+  std::string Label() const;
+
+  TBenchmarkKind kind = bkRandomRead;
+  std::uint32_t blockSize = 512;
+  std::uint32_t sampleCount = 256;
+  std::uint32_t completed = 0;
+  std::uint8_t queueDepth = 1;
+  double seconds = 0;
+  std::int32_t iops = 0;
+  std::int64_t bytesPerSecond = 0;
+  std::int64_t frequency = 1;
+  TColor color = 0;
+
+private:
+  bool Usable() const;
+  double Elapsed(std::int64_t start, std::int64_t end) const;
+
+  Machine& machine;
+};
+
+// The open mode of every benchmark: read and write access as the raw device wants,
+// shared, unbuffered. Machines never write through it.
+TOpenMode BenchmarkOpenMode(bool overlapped);
+
+// A random offset in [0, size - blockSize - 512], a multiple of 512; 0 when the
+// device is not larger than one block.
+std::int64_t RandomBenchmarkOffset(Machine& machine, std::int64_t size, std::uint32_t blockSize);
+
+}  // namespace vexa
