@@ -185,4 +185,21 @@ void TDriveBenchmark::ComputeStats() {
   }
 }
 
+std::array<std::int32_t, 4> LatencyPercentiles(const TDriveBenchmark& benchmark) {
+  std::vector<std::int32_t> valid;
+  const auto count = std::min<std::size_t>(static_cast<std::size_t>(std::max(benchmark.count, 0)),
+                                           benchmark.samples.size());
+  for (std::size_t i = 0; i < count && benchmark.samples[i].micros != 0; ++i) valid.push_back(benchmark.samples[i].micros);
+  std::array<std::int32_t, 4> result{};
+  if (valid.empty()) return result;
+  std::sort(valid.begin(), valid.end());
+  // Nearest rank: the smallest value with at least p of the samples at or below it.
+  constexpr std::array<std::uint32_t, 4> kPerMille{500, 900, 990, 999};
+  for (std::size_t i = 0; i < kPerMille.size(); ++i) {
+    const std::size_t rank = (kPerMille[i] * valid.size() + 999) / 1000;
+    result[i] = valid[std::max<std::size_t>(rank, 1) - 1];
+  }
+  return result;
+}
+
 }  // namespace vexa

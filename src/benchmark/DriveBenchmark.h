@@ -3,6 +3,7 @@
 // transfer runs. A run can be stopped after any sample and reports progress.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -76,5 +77,9 @@ private:
 
   Machine& machine;
 };
+
+// The 50th, 90th, 99th and 99.9th percentiles of the latencies in microseconds,
+// nearest rank over the valid samples (those ComputeStats counts); 0 without any.
+std::array<std::int32_t, 4> LatencyPercentiles(const TDriveBenchmark& benchmark);
 
 }  // namespace vexa

@@ -1,6 +1,7 @@
 // Subsystem commands of vexa-cli, in the order `help` lists them.
 #include "app/cli/CliCommandList.h"
 
+#include "app/cli/CliBench.h"
 #include "app/cli/CliDecode.h"
 #include "app/cli/CliIdentifyDump.h"
 #include "app/cli/CliKnown.h"
@@ -24,6 +25,7 @@ std::span<const TCliCommandRow> CliCommandList() {
       {"partitions", kCliPartitionsUsage, nullptr, RunCliPartitions},
       {"decoder", kCliDecoderUsage, nullptr, RunCliDecoder},
       {"debug", kCliDebugUsage, nullptr, RunCliDebug},
+      {"bench", kCliBenchUsage, nullptr, RunCliBench},
       {"capture", kCliCaptureUsage, nullptr, RunCliCapture},
   };
   return kCommands;

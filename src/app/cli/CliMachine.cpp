@@ -83,17 +83,18 @@ public:
   int count = 0;
 };
 
-using TSessionWork = std::function<int(TConsoleSession& session)>;
+}  // namespace
 
-// Opens the machine, builds the session, applies --set, starts, rescans and runs
-// the work. A message shown on the way (an error the window would have shown in a
-// box) turns success into exit status 1.
-int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work) {
+int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
+                 const TSessionWork& prepare) {
   const std::unique_ptr<Machine> machine = OpenMachine(options, err);
   if (!machine) return 2;
   TMessagesToStream messages(err);
   try {
     TConsoleSession session(*machine);
+    if (prepare) {
+      if (const int status = prepare(session); status != 0) return status;
+    }
     for (const std::string& assignment : options.assignments) {
       std::string error;
       if (!session.Set(assignment, error)) return CliUsageError(err, error, kSetUsage);
@@ -108,7 +109,6 @@ int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessio
   }
 }
 
-// N counts from 1, like the window's -device option: decimal digits only.
 bool ParseDevicePosition(const std::string& text, int count, int& position) {
   if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
   const int number = std::stoi(text);
@@ -116,6 +116,8 @@ bool ParseDevicePosition(const std::string& text, int count, int& position) {
   position = number - 1;
   return true;
 }
+
+namespace {
 
 // Runs work on the device named by the one argument, after choosing it.
 int RunOnDevice(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* err, std::string_view usage,

@@ -6,11 +6,25 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "app/cli/CliCommands.h"
 
 namespace vexa {
+
+class TConsoleSession;
+using TSessionWork = std::function<int(TConsoleSession& session)>;
+
+// Opens the machine, builds the session, runs prepare (modules that must exist
+// before --set names their settings), applies --set, starts, rescans and runs the
+// work. A message shown on the way (an error the window would have shown in a box)
+// turns success into exit status 1. A non-zero status of prepare ends there.
+int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
+                 const TSessionWork& prepare = {});
+// N counts from 1, like the window's -device option: decimal digits only.
+bool ParseDevicePosition(const std::string& text, int count, int& position);
 
 inline constexpr std::string_view kCliListUsage = "list";
 inline constexpr std::string_view kCliInfoUsage = "info N";
