@@ -232,7 +232,7 @@ void TBenchmarkTab::SetButtonState(int state) {
 }
 
 void TBenchmarkTab::Click() {
-  if (Running()) {
+  if (buttonState == 1) {
     Stop();
   } else {
     RunProgram();
@@ -273,7 +273,10 @@ bool TBenchmarkTab::RunProgram() {
   if (device.size == kUnknownSize || device.size > static_cast<std::uint64_t>(INT64_MAX)) return false;
   const auto size = static_cast<std::int64_t>(device.size);
   if (size <= std::int64_t{device.geometry.bytesPerSector}) return false;
-  const THandle handle = machine.Open(device.path, BenchmarkOpenMode(false));
+  // The device list may be rebuilt while the run processes messages: nothing of the
+  // record is read after this point.
+  const std::string path = device.path;
+  const THandle handle = machine.Open(path, BenchmarkOpenMode(false));
   if (handle == kInvalidHandle) return false;
   const int program = active;
   struct TFinally {
@@ -284,30 +287,32 @@ bool TBenchmarkTab::RunProgram() {
       tab.SetButtonState(0);
       tab.ShowBusy(false);
       tab.machine.Close(handle);
+      tab.running = false;
       tab.retired.clear();
     }
   } finally{*this, handle};
+  running = true;
   ShowBusy(true);
   SetButtonState(1);
   machine.Flush(handle);
   warmUp.RunAccess(handle, size);
   switch (program) {
-    case bpOverview: RunOverview(*entry, handle, size); break;
-    case bpQueueDepth: RunQueueSeries(*entry, size); break;
+    case bpOverview: RunOverview(*entry, path, handle, size); break;
+    case bpQueueDepth: RunQueueSeries(*entry, path, size); break;
     case bpTransfer: entry->transfer.RunTransfer(handle, size); break;
     case bpAccessTime: entry->access.RunAccess(handle, size); break;
-    case bpQueuedTransfer: entry->queuedTransfer.RunQueuedTransfer(device.path, size); break;
+    case bpQueuedTransfer: entry->queuedTransfer.RunQueuedTransfer(path, size); break;
     case bpMixed: RunMixedSeries(*entry, handle, size); break;
     default: break;
   }
   return true;
 }
 
-void TBenchmarkTab::RunQueueSeries(TBenchmarkEntry& entry, std::int64_t size) {
+void TBenchmarkTab::RunQueueSeries(TBenchmarkEntry& entry, const std::string& path, std::int64_t size) {
   for (auto& iops : entry.queued) iops->Reset();
   Redraw(true);
   for (auto& iops : entry.queued) {
-    iops->RunQueued(entry.device->path, size);
+    iops->RunQueued(path, size);
     Redraw(true);
   }
 }
@@ -325,7 +330,8 @@ void TBenchmarkTab::RunMixedSeries(TBenchmarkEntry& entry, THandle handle, std::
   }
 }
 
-void TBenchmarkTab::RunOverview(TBenchmarkEntry& entry, THandle handle, std::int64_t size) {
+void TBenchmarkTab::RunOverview(TBenchmarkEntry& entry, const std::string& path, THandle handle,
+                                std::int64_t size) {
   for (std::size_t step = 0; step < kOverviewRows.size(); ++step) {
     TPlaqueCell& cell = plaques->Cell(kOverviewRows[step], 0);
     const TColor saved = cell.color;
@@ -334,7 +340,7 @@ void TBenchmarkTab::RunOverview(TBenchmarkEntry& entry, THandle handle, std::int
     Redraw(true);
     switch (step) {
       case 0: entry.access.RunAccess(handle, size); break;
-      case 1: RunQueueSeries(entry, size); break;
+      case 1: RunQueueSeries(entry, path, size); break;
       case 2: entry.mixed[3]->RunRandom(handle, size); break;
       default: entry.transfer.RunTransfer(handle, size); break;
     }

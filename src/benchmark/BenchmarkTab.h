@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,7 +56,9 @@ public:
   bool RunProgram();
   // Stop requests for the warm-up and every entry's three benchmarks.
   void Stop();
-  bool Running() const { return buttonState == 1; }
+  // True from the moment a run has its entry until it let go of it (the button's
+  // state changes inside that span, while messages are processed).
+  bool Running() const { return running; }
 
   // The selector's choice: sets the setting, to which the page then reacts.
   void ChooseProgram(int index);
@@ -97,8 +100,8 @@ private:
   void SetButtonState(int state);
   TBenchmarkSettings Settings() const;
   void FillOverviewCell(int row, TPlaqueCell& cell, int column) const;
-  void RunOverview(TBenchmarkEntry& entry, THandle handle, std::int64_t size);
-  void RunQueueSeries(TBenchmarkEntry& entry, std::int64_t size);
+  void RunOverview(TBenchmarkEntry& entry, const std::string& path, THandle handle, std::int64_t size);
+  void RunQueueSeries(TBenchmarkEntry& entry, const std::string& path, std::int64_t size);
   void RunMixedSeries(TBenchmarkEntry& entry, THandle handle, std::int64_t size);
   void OnSample(const TDriveBenchmark& sender);
 
@@ -115,6 +118,7 @@ private:
   std::unique_ptr<TVexaBenchmarkPlaques> plaques;
   int active = 0;
   int buttonState = 0;
+  bool running = false;
   std::int32_t drawingWidth = kBenchmarkDefaultWidth;
   std::int32_t drawingHeight = kBenchmarkDefaultHeight;
 

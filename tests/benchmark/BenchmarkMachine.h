@@ -19,15 +19,18 @@ namespace vexa::test {
 inline constexpr std::string_view kBenchDisk = "\\\\.\\PhysicalDrive0";
 
 // access µs, rate in 10^6 bytes per second, channels.
-inline std::unique_ptr<ReplayMachine> BenchMachine(std::uint64_t size, std::uint32_t access = 100,
-                                                   std::uint32_t rate = 100, std::uint32_t channels = 4) {
+inline std::string BenchMachineText(std::uint64_t size, std::uint32_t access = 100, std::uint32_t rate = 100,
+                                    std::uint32_t channels = 4) {
   const std::string text = Format(
       "vexa-machine 1\n[os]\ncounter-frequency 1000000\n[device \\\\.\\PhysicalDrive0]\nanswers ata length geometry "
       "property number\nsize %u\nread-model access-us %u rate-mb %u channels %u\nidentify\n",
       size, access, rate, channels);
+  return text + IdentifyHex(MakeIdentify("Vexa Bench SSD", "VB1", "1.0", size / 512)) + "end\n";
+}
+inline std::unique_ptr<ReplayMachine> BenchMachine(std::uint64_t size, std::uint32_t access = 100,
+                                                   std::uint32_t rate = 100, std::uint32_t channels = 4) {
   return std::make_unique<ReplayMachine>(
-      ParseMachineFile(text + IdentifyHex(MakeIdentify("Vexa Bench SSD", "VB1", "1.0", size / 512)) + "end\n",
-                       "bench.machine"));
+      ParseMachineFile(BenchMachineText(size, access, rate, channels), "bench.machine"));
 }
 
 // Records the offset of every read and fails the read numbered failAt (1-based;
