@@ -3,12 +3,14 @@
 # what is missing: compilers (g++ and MinGW-w64 for 32-bit Windows), CMake, Ninja,
 # GoogleTest, Google Benchmark, Wine (32-bit, so the i386 architecture), Xvfb and
 # the tools that drive and photograph the window, and a Traditional Chinese font
-# and locale; Cairo and Pango for the pictures vexa-cli draws.
+# and locale; Cairo and Pango for the pictures vexa-cli draws; liburing for its real
+# reads on Linux and fio to compare them with.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev python3
           g++-mingw-w64-i686-posix mingw-w64-i686-dev
           wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
-          fonts-noto-cjk locales pkg-config libcairo2-dev libpango1.0-dev)
+          fonts-noto-cjk locales pkg-config libcairo2-dev libpango1.0-dev
+          liburing-dev fio)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

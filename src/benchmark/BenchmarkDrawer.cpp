@@ -37,8 +37,8 @@ std::int32_t TVexaBenchmarkDrawer::Scaled(std::int32_t n) const { return scaler 
 void TVexaBenchmarkDrawer::Draw() {
   canvas.FillRect(bounds, background);
   const std::int32_t x = (bounds.right - bounds.left) / 2;
-  canvas.TextOut(x + 1, 3, kBenchmarkBanner, kBlack, tfCenter);
-  canvas.TextOut(x, 2, kBenchmarkBanner, kWhite, tfCenter);
+  canvas.WriteText(x + 1, 3, kBenchmarkBanner, kBlack, tfCenter);
+  canvas.WriteText(x, 2, kBenchmarkBanner, kWhite, tfCenter);
 }
 
 void TVexaBenchmarkDrawer::SetBackgroundColor(TColor colour) { background = colour & 0xFFFFFF; }
@@ -98,10 +98,10 @@ void TVexaBenchmarkPlaques::DrawPlaque(const TEdges& rect, const TPlaqueCell& ce
   const TColor body = Blend(cell.color, BackgroundColor(), 192);
   canvas.FillRect(rect.Moved(2, 2), kBlack);
   canvas.FillRect(rect, cell.color);
-  canvas.DrawText({rect.left + pad, rect.top, rect.right, rect.top + captionHeight}, cell.caption, kBlack,
+  canvas.WriteTextIn({rect.left + pad, rect.top, rect.right, rect.top + captionHeight}, cell.caption, kBlack,
                   tfLeft | tfSingleLine | tfVCenter | tfNoPrefix);
   canvas.FillRect({rect.left, rect.top + captionHeight, rect.right, rect.bottom}, body);
-  canvas.DrawText({rect.left, rect.top + captionHeight, rect.right - pad, rect.bottom}, cell.value, kWhite,
+  canvas.WriteTextIn({rect.left, rect.top + captionHeight, rect.right - pad, rect.bottom}, cell.value, kWhite,
                   tfRight | tfSingleLine | tfVCenter | tfNoPrefix);
 }
 
@@ -141,7 +141,7 @@ void TVexaBenchmarkIops::Draw() {
         Format("讀取字節: %13.2n MB | 樣本: %7d", static_cast<double>(item->completed) * item->blockSize / kMebibyte,
                item->completed)};
     for (std::size_t i = 0; i < lines.size(); ++i) {
-      canvas.TextOut(x + 2, bottom + 2 + 10 * static_cast<std::int32_t>(i), lines[i], kWhite, tfLeft);
+      canvas.WriteText(x + 2, bottom + 2 + 10 * static_cast<std::int32_t>(i), lines[i], kWhite, tfLeft);
     }
     top += step;
     bottom += step;
@@ -220,8 +220,8 @@ void TVexaBenchmarkGraph::DrawSeries(std::size_t index, TDriveBenchmark& benchma
     const TEdges axis{4, 3, bounds.Width() - 4, plotRect.bottom};
     const double divisor = latency ? 1 : kMebibyte;
     const std::uint32_t flags = side | tfSingleLine | tfNoClip | tfNoPrefix;
-    canvas.DrawText(axis, Format("%.0n", static_cast<double>(scale) / divisor), benchmark.color, flags);
-    canvas.DrawText(axis, "0", benchmark.color, flags | tfBottom);
+    canvas.WriteTextIn(axis, Format("%.0n", static_cast<double>(scale) / divisor), benchmark.color, flags);
+    canvas.WriteTextIn(axis, "0", benchmark.color, flags | tfBottom);
 
     const double average = benchmark.kind == bkSequentialRead ? benchmark.rateAverage
                            : latency                          ? benchmark.latencyAverage
@@ -262,7 +262,7 @@ void TVexaBenchmarkGraph::DrawLegend(std::size_t index, const TDriveBenchmark& b
           : Format("最小:%.1f, 最大:%.1f, 平均:%.1f", benchmark.minimum / kMebibyte, benchmark.maximum / kMebibyte,
                    benchmark.rateAverage / kMebibyte);
   const TEdges rect{legendRect.left + 4, legendRect.top, legendRect.right - 4, legendRect.bottom};
-  canvas.DrawText(rect, text, benchmark.color,
+  canvas.WriteTextIn(rect, text, benchmark.color,
                   (index == 0 ? tfLeft : tfRight) | tfSingleLine | tfVCenter | tfNoPrefix);
 }
 

@@ -59,6 +59,8 @@ public:
   // True from the moment a run has its entry until it let go of it (the button's
   // state changes inside that span, while messages are processed).
   bool Running() const { return running; }
+  // 0: a click runs the active program; 1: it stops the run.
+  int ButtonState() const { return buttonState; }
 
   // The selector's choice: sets the setting, to which the page then reacts.
   void ChooseProgram(int index);

@@ -47,9 +47,9 @@ public:
   virtual void Pixel(TPoint point, TColor colour) = 0;
   // One line of text whose top edge is at y; x is its left end, centre or right end
   // as flags say (tfLeft, tfCenter, tfRight).
-  virtual void TextOut(std::int32_t x, std::int32_t y, std::string_view text, TColor colour, std::uint32_t flags) = 0;
+  virtual void WriteText(std::int32_t x, std::int32_t y, std::string_view text, TColor colour, std::uint32_t flags) = 0;
   // Text placed in a rectangle by flags.
-  virtual void DrawText(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) = 0;
+  virtual void WriteTextIn(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) = 0;
   // The font texts are written with from now on.
   virtual void SetFont(const TFontSpec& font) = 0;
   virtual TFontSpec Font() const = 0;

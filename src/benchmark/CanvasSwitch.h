@@ -31,11 +31,11 @@ public:
   void Pixel(TPoint point, TColor colour) override {
     if (target) target->Pixel(point, colour);
   }
-  void TextOut(std::int32_t x, std::int32_t y, std::string_view text, TColor colour, std::uint32_t flags) override {
-    if (target) target->TextOut(x, y, text, colour, flags);
+  void WriteText(std::int32_t x, std::int32_t y, std::string_view text, TColor colour, std::uint32_t flags) override {
+    if (target) target->WriteText(x, y, text, colour, flags);
   }
-  void DrawText(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) override {
-    if (target) target->DrawText(rect, text, colour, flags);
+  void WriteTextIn(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) override {
+    if (target) target->WriteTextIn(rect, text, colour, flags);
   }
   void SetFont(const TFontSpec& spec) override {
     font = spec;

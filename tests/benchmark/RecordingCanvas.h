@@ -34,10 +34,10 @@ public:
     calls.push_back("polygon " + Points(points) + " " + Colour(pen) + (brush ? " " + Colour(*brush) : ""));
   }
   void Pixel(TPoint p, TColor colour) override { calls.push_back(Format("pixel %d,%d ", p.x, p.y) + Colour(colour)); }
-  void TextOut(std::int32_t x, std::int32_t y, std::string_view text, TColor colour, std::uint32_t flags) override {
+  void WriteText(std::int32_t x, std::int32_t y, std::string_view text, TColor colour, std::uint32_t flags) override {
     calls.push_back(Format("text %d,%d %x ", x, y, flags) + Colour(colour) + " " + std::string(text));
   }
-  void DrawText(const TEdges& r, std::string_view text, TColor colour, std::uint32_t flags) override {
+  void WriteTextIn(const TEdges& r, std::string_view text, TColor colour, std::uint32_t flags) override {
     calls.push_back("draw " + Edges(r) + Format(" %x ", flags) + Colour(colour) + " " + std::string(text));
   }
   void SetFont(const TFontSpec& spec) override {

@@ -298,7 +298,7 @@ void TCairoCanvas::Polygon(std::span<const TPoint> points, TColor pen, std::opti
 
 void TCairoCanvas::Pixel(TPoint point, TColor colour) { state->Pixels().Plot(point.x, point.y, ToPixel(colour)); }
 
-void TCairoCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text, TColor colour,
+void TCairoCanvas::WriteText(std::int32_t x, std::int32_t y, std::string_view text, TColor colour,
                            std::uint32_t flags) {
   if (text.empty()) return;
   const double width = state->Lay(text);
@@ -311,7 +311,7 @@ void TCairoCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text
   state->Show(left, y, colour);
 }
 
-void TCairoCanvas::DrawText(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) {
+void TCairoCanvas::WriteTextIn(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) {
   if (text.empty()) return;
   const bool singleLine = (flags & tfSingleLine) != 0;
   const std::vector<std::string_view> lines = singleLine ? std::vector<std::string_view>{text} : SplitLines(text);

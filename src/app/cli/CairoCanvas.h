@@ -26,8 +26,8 @@ public:
   void Polyline(std::span<const TPoint> points, TColor pen) override;
   void Polygon(std::span<const TPoint> points, TColor pen, std::optional<TColor> brush) override;
   void Pixel(TPoint point, TColor colour) override;
-  void TextOut(std::int32_t x, std::int32_t y, std::string_view text, TColor colour, std::uint32_t flags) override;
-  void DrawText(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) override;
+  void WriteText(std::int32_t x, std::int32_t y, std::string_view text, TColor colour, std::uint32_t flags) override;
+  void WriteTextIn(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) override;
   void SetFont(const TFontSpec& font) override;
   TFontSpec Font() const override;
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "benchmark/win32/BenchmarkPage.h"
 #include "device/DeviceManager.h"
 #include "knowledge/KnownDevicesTables.h"
 #include "shell/App.h"
@@ -200,6 +201,7 @@ void TVexaForm::AddStartModules() {
   tabs->Add(TabClassOf<TDevicePage>());
   tabs->Add(TabClassOf<TSmartPage>());
   tabs->Add(TabClassOf<TPartitionsPage>());
+  tabs->Add(TabClassOf<TBenchmarkPage>());
   tabs->Add(TabClassOf<TIdentifyPage>());
   tabs->Add(TabClassOf<TAboutPage>());
 }
@@ -510,11 +512,29 @@ TVexaTab* TVexaForm::ShowPageOfClass(const TTabClass& tabClass) {
 void TVexaForm::ClosePage(int pageIndex) {
   TVexaTab* tab = tabs->FindByPageIndex(pageIndex);
   if (!tab) return;
+  if (auto* benchmark = dynamic_cast<TBenchmarkPage*>(tab); benchmark && benchmark->Running()) {
+    benchmark->ClosePageAfterRun();
+    return;
+  }
   const int next = PageIndexAfterClosing(pageIndex, pages->ActivePageIndex(), PageCount());
   form->SetRedrawEnabled(false);
   tabs->Delete(tabs->IndexOf(tab));
   settings.pageIndex->SetValue(std::max(0, next));
   form->SetRedrawEnabled(true);
+}
+
+// A benchmark run is a message loop inside a click on its page, so the modules
+// must outlive it: each running page stops and closes the window itself when its
+// run is over.
+bool TVexaForm::CloseAfterBenchmarkRuns() {
+  bool running = false;
+  for (int i = 0; tabs && i < tabs->Count(); ++i) {
+    if (auto* benchmark = dynamic_cast<TBenchmarkPage*>(tabs->Tab(i)); benchmark && benchmark->Running()) {
+      benchmark->CloseWindowAfterRun();
+      running = true;
+    }
+  }
+  return running;
 }
 
 void TVexaForm::StartSecondWindow() {
@@ -626,13 +646,21 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return result;
     }
     case WM_CLOSE:
+      if (CloseAfterBenchmarkRuns()) return 0;
       Shutdown();
       DestroyWindow(window);
       return 0;
     case WM_ENDSESSION:
       // Log-off or shutdown ends the process without WM_CLOSE: the settings are
-      // written now, or every change of the session would be lost.
-      if (wParam) Shutdown();
+      // written now, or every change of the session would be lost. A benchmark run
+      // keeps the modules alive, so then only the settings are written.
+      if (wParam) {
+        if (CloseAfterBenchmarkRuns()) {
+          if (config) config->Save(true);
+        } else {
+          Shutdown();
+        }
+      }
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);

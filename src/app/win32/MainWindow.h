@@ -103,6 +103,7 @@ private:
   void LayOutControls();
   void SetPageIndex(int index);
   void ClosePage(int pageIndex);
+  bool CloseAfterBenchmarkRuns();
   TVexaTab* ShowPageOfClass(const TTabClass& tabClass);
   void StartSecondWindow();
   void SaveGeometry();

@@ -39,4 +39,10 @@ private:
   THandler handler;
 };
 
+// The window of a module's sheet; none for a module without a page.
+inline HWND SheetWindow(TSheet* sheet) {
+  TWin32Sheet* win32 = TWin32Sheet::Of(sheet);
+  return win32 ? win32->Window() : nullptr;
+}
+
 }  // namespace vexa

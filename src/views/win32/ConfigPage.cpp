@@ -2,6 +2,7 @@
 // when its variable changes; keys act and then let the list handle them too.
 #include "views/win32/ConfigPage.h"
 
+#include "shell/win32/PageScale.h"
 #include "shell/win32/Sheet.h"
 #include "support/win32/NvControls.h"
 #include "views/win32/InputText.h"

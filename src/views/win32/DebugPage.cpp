@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "shell/win32/PageScale.h"
 #include "shell/win32/Sheet.h"
 #include "shell/Shared.h"
 #include "support/Paths.h"

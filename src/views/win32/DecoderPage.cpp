@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "shell/win32/PageScale.h"
 #include "shell/win32/Sheet.h"
 #include "support/win32/WideText.h"
 #include "views/win32/PageSupport.h"

@@ -7,22 +7,12 @@
 #include "shell/Core.h"
 #include "shell/PixelsPerInch.h"
 #include "shell/win32/Fonts.h"
-#include "shell/win32/Sheet.h"
 #include "support/win32/NvControls.h"
 #include "support/Utils.h"
 #include "support/win32/ClipboardSimple.h"
 #include "support/win32/WideText.h"
 
 namespace vexa {
-
-HWND SheetWindow(TSheet* sheet) {
-  TWin32Sheet* win32 = TWin32Sheet::Of(sheet);
-  return win32 ? win32->Window() : nullptr;
-}
-
-int PagePixelsPerInch() { return App().scaler ? App().scaler->Target() : 96; }
-
-int PageScale(int n) { return App().scaler ? App().scaler->Scale(n) : n; }
 
 HFONT CreatePageFont(std::string_view description, LONG* height) {
   const TPixelsPerInch fallback(96, 96);

@@ -1,6 +1,6 @@
-// What the Win32 pages of the SMART, Partitions and Identify modules share: their
-// sheet's window, the screen's resolution for column widths, fonts made from a
-// description, and copying a text to the clipboard.
+// What the Win32 pages of the SMART, Partitions and Identify modules share: fonts
+// made from a description and copying a text to the clipboard. Their sheet's window
+// is in shell/win32/Sheet.h, the scaling in shell/win32/PageScale.h.
 #pragma once
 
 #include <windows.h>
@@ -10,14 +10,6 @@
 
 namespace vexa {
 
-class TSheet;
-
-// The window of a module's sheet; none for a module without a page.
-HWND SheetWindow(TSheet* sheet);
-// The pixels per inch the shared scaler scales to (96 without one).
-int PagePixelsPerInch();
-// Scale(n) of the shared scaler (n without one).
-int PageScale(int n);
 // A font from a description such as "\"Verdana\" 7", starting from the icon-title
 // font; the caller owns it.
 HFONT CreatePageFont(std::string_view description, LONG* height = nullptr);

@@ -8,6 +8,7 @@
 
 #include "shell/App.h"
 #include "shell/Core.h"
+#include "shell/win32/PageScale.h"
 #include "shell/win32/Sheet.h"
 #include "support/win32/WideText.h"
 #include "views/win32/PageSupport.h"

@@ -2,6 +2,7 @@
 // change, single cells rewritten on settings changes.
 #include "views/win32/SmartPage.h"
 
+#include "shell/win32/PageScale.h"
 #include "shell/win32/Sheet.h"
 #include "views/win32/PageSupport.h"
 
