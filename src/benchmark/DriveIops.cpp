@@ -100,13 +100,17 @@ void TDriveIops::RunQueued(std::string_view path, std::int64_t size) {
   if (!slots.Create(queueDepth, blockSize)) return;
   const std::int64_t start = machine.Counter();
   const std::int64_t stride = span / queueDepth / 4096 * 4096;
-  for (std::size_t i = 0; i < slots.Count(); ++i) slots.Issue(i, i * stride);
+  const auto offset = [&](std::size_t slot) -> std::uint64_t {
+    if (!randomOffsets) return slot * stride;
+    return static_cast<std::uint64_t>(RandomBenchmarkOffset(machine, size, blockSize)) / 4096 * 4096;
+  };
+  for (std::size_t i = 0; i < slots.Count(); ++i) slots.Issue(i, offset(i));
   // A read that cannot be started leaves its slot idle; the others go on.
   while (slots.AnyInFlight() && completed < sampleCount) {
     const std::optional<std::size_t> done = slots.WaitAny(kBenchmarkWaitMs);
     if (!done) break;
     ++completed;
-    slots.Issue(*done, slots[*done].offset);
+    slots.Issue(*done, offset(*done));
   }
   const std::int64_t end = machine.Counter();
   Finish(Elapsed(start, end));

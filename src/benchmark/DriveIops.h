@@ -42,6 +42,9 @@ public:
   std::int64_t bytesPerSecond = 0;
   std::int64_t frequency = 1;
   TColor color = 0;
+  // Queued runs only, for comparisons with tools that cannot re-read fixed places:
+  // every read goes to a fresh random offset (a multiple of 4096) instead.
+  bool randomOffsets = false;
 
 private:
   bool Usable() const;

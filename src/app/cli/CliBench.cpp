@@ -12,6 +12,18 @@
 #ifdef VEXA_HAVE_CAIRO
 #include "app/cli/CairoCanvas.h"
 #endif
+#ifdef VEXA_HAVE_LINUX_MACHINE
+#include <sys/stat.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include "platform/StorageLayout.h"
+#include "platform/linux/LinuxMachine.h"
+#include "support/Bytes.h"
+#endif
 #ifdef _WIN32
 #include <io.h>
 #define VEXA_ISATTY _isatty
@@ -106,20 +118,100 @@ bool WritePicture(TBenchmarkTab& page, const std::string& path, std::FILE* err) 
 #endif
 }
 
+#ifdef VEXA_HAVE_LINUX_MACHINE
+
+constexpr std::uint64_t kSmallestMeasurable = 4096;
+
+// Why PATH cannot be measured, in a line that names it; empty when it can.
+std::string RealPathProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return Format("%s: %s", path, std::strerror(errno));
+  if (S_ISDIR(info.st_mode)) return Format("%s: is a folder, not a file or a block device", path);
+  if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode)) {
+    return Format("%s: is neither a regular file nor a block device", path);
+  }
+  LinuxMachine probe;
+  const THandle handle = probe.Open(path, BenchmarkOpenMode(false));
+  if (handle == kInvalidHandle) {
+    if (probe.LastOpenError() == kErrorInvalidParameter) {
+      return Format("%s: its file system refuses unbuffered reads (O_DIRECT), as tmpfs does; "
+                    "put the file on a disk's file system",
+                    path);
+    }
+    return Format("%s: cannot be opened: %s", path, probe.ErrorMessage(probe.LastOpenError()));
+  }
+  std::array<std::uint8_t, storage::lengthinfo::kSize> length{};
+  const bool known = probe.Control(handle, storage::kIoctlDiskGetLengthInfo, {}, length).ok;
+  probe.Close(handle);
+  const std::uint64_t size = known ? GetU64(length, 0) : 0;
+  if (size < kSmallestMeasurable) {
+    return Format("%s: %u bytes is too small to measure (at least %u)", path, size, kSmallestMeasurable);
+  }
+  return {};
+}
+
+// Ctrl+C (or a termination request) aborts the machine's reads, so the run ends at
+// its next read and everything is torn down in order.
+std::atomic<LinuxMachine*> interruptible{nullptr};
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+  interrupted = 1;
+  if (LinuxMachine* machine = interruptible.load()) machine->Abort();
+}
+
+class TInterruptGuard {
+public:
+  explicit TInterruptGuard(LinuxMachine& machine) {
+    interrupted = 0;
+    interruptible.store(&machine);
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &oldInt);
+    sigaction(SIGTERM, &action, &oldTerm);
+  }
+  ~TInterruptGuard() {
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    interruptible.store(nullptr);
+  }
+  TInterruptGuard(const TInterruptGuard&) = delete;
+  TInterruptGuard& operator=(const TInterruptGuard&) = delete;
+
+private:
+  struct sigaction oldInt {};
+  struct sigaction oldTerm {};
+};
+
+bool Interrupted() { return interrupted != 0; }
+
+#else
+
+bool Interrupted() { return false; }
+
+#endif
+
 }  // namespace
 
 int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
   std::optional<std::string> png;
+  bool randomOffsets = false;
   TCliArgs positional;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--png") {
+    if (args[i] == "--random-offsets") {
+      randomOffsets = true;
+    } else if (args[i] == "--png") {
       if (i + 1 >= args.size() || png) return CliUsageError(err, "--png takes one file name", kCliBenchUsage);
       png = args[++i];
     } else {
       positional.push_back(args[i]);
     }
   }
-  if (positional.size() != 2) return CliUsageError(err, "bench takes a device number and a program", kCliBenchUsage);
+  if (positional.size() != 2) {
+    return CliUsageError(err, options.real ? "bench --real takes a path and a program" : "bench takes a device number and a program",
+                         kCliBenchUsage);
+  }
   const std::string& programText = positional[1];
   if (programText.size() != 1 || programText[0] < '0' || programText[0] > '5') {
     return CliUsageError(err, Format("\"%s\" is not a program: 0 to 5", programText), kCliBenchUsage);
@@ -134,7 +226,9 @@ int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
   };
   const auto work = [&](TConsoleSession& session) {
     int position = 0;
-    if (!ParseDevicePosition(positional[0], session.DeviceCount(), position)) {
+    if (options.real) {
+      if (session.DeviceCount() < 1) return 1;
+    } else if (!ParseDevicePosition(positional[0], session.DeviceCount(), position)) {
       return CliUsageError(err,
                            Format("\"%s\" is not a device number: the machine has %d devices, numbered from 1",
                                   positional[0], session.DeviceCount()),
@@ -143,14 +237,36 @@ int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
     session.Select(position);
     if (VEXA_ISATTY(VEXA_FILENO(err))) page->progress = err;
     page->ChooseProgram(program);
+    if (page->Current()) {
+      for (auto& iops : page->Current()->queued) iops->randomOffsets = randomOffsets;
+    }
     const bool ran = page->RunProgram();
     if (page->progress) std::fputs("\r", err);
-    if (!ran) return 0;
+    if (!ran || Interrupted()) return 0;
     PrintResults(out, *page->Current(), program);
     if (png && !WritePicture(*page, *png, err)) return 1;
     return 0;
   };
-  return RunOnMachine(options, err, work, prepare);
+  if (!options.real) return RunOnMachine(options, err, work, prepare);
+#ifdef VEXA_HAVE_LINUX_MACHINE
+  const std::string& path = positional[0];
+  if (const std::string problem = RealPathProblem(path); !problem.empty()) {
+    CliPrint(err, "vexa-cli: " + problem);
+    return 2;
+  }
+  // The program finds the file or device as its first physical drive.
+  LinuxMachine machine({{"\\\\.\\PhysicalDrive0", path}});
+  TInterruptGuard guard(machine);
+  const int status = RunOnGivenMachine(machine, options, err, work, prepare);
+  if (interrupted) {
+    CliPrint(err, "vexa-cli: interrupted");
+    return 130;
+  }
+  return status;
+#else
+  CliPrint(err, "vexa-cli: --real needs the Linux build with liburing; on Windows give the device number without it");
+  return 2;
+#endif
 }
 
 }  // namespace vexa

@@ -31,7 +31,8 @@ static const TCliCommandRow kBuiltIn[] = {
     {"version", "version", RunVersion, nullptr},
 };
 
-static constexpr std::string_view kGlobalUsage = "[--replay FILE] [--set SECTION.KEY=VALUE]... COMMAND [ARGUMENTS]";
+static constexpr std::string_view kGlobalUsage =
+    "[--replay FILE | --real] [--set SECTION.KEY=VALUE]... COMMAND [ARGUMENTS]";
 
 static int RunHelp(const TCliArgs&, std::FILE* out, std::FILE*) {
   CliPrint(out, Format("usage: vexa-cli %s", kGlobalUsage));
@@ -55,6 +56,11 @@ int RunCli(const TCliArgs& args, std::FILE* out, std::FILE* err) {
   std::size_t first = 0;
   while (first < args.size() && args[first].starts_with("--")) {
     const std::string& option = args[first];
+    if (option == "--real") {
+      options.real = true;
+      ++first;
+      continue;
+    }
     if (option != "--replay" && option != "--set")
       return CliUsageError(err, Format("unknown option \"%s\"", option), kGlobalUsage);
     if (first + 1 >= args.size()) return CliUsageError(err, Format("%s needs a value", option), kGlobalUsage);
@@ -67,6 +73,7 @@ int RunCli(const TCliArgs& args, std::FILE* out, std::FILE* err) {
     }
     first += 2;
   }
+  if (options.real && options.replayFile) return CliUsageError(err, "--real and --replay exclude each other", kGlobalUsage);
   if (first >= args.size()) {
     if (options.Any()) return CliUsageError(err, "no command given", kGlobalUsage);
     RunHelp(args, err, err);
@@ -82,7 +89,7 @@ int RunCli(const TCliArgs& args, std::FILE* out, std::FILE* err) {
   }
   if (row->runOnMachine) return row->runOnMachine(options, rest, out, err);
   if (options.Any())
-    return CliUsageError(err, Format("--replay and --set apply to the commands that read drives, not to %s", name),
+    return CliUsageError(err, Format("--replay, --real and --set apply to the commands that read drives, not to %s", name),
                          row->usage);
   return row->run(rest, out, err);
 }

@@ -16,11 +16,13 @@ namespace vexa {
 using TCliArgs = std::vector<std::string>;
 using TCliCommand = int (*)(const TCliArgs& args, std::FILE* out, std::FILE* err);
 
-// vexa-cli [--replay FILE] [--set SECTION.KEY=VALUE]... COMMAND
+// vexa-cli [--replay FILE | --real] [--set SECTION.KEY=VALUE]... COMMAND
 struct TCliGlobalOptions {
   std::optional<std::string> replayFile;
   std::vector<std::string> assignments;  // "SECTION.KEY=VALUE", in the order given
-  bool Any() const { return replayFile.has_value() || !assignments.empty(); }
+  bool real = false;                     // a Linux file or block device instead of a machine
+  std::optional<std::string> realPath;   // set by the command that takes the path
+  bool Any() const { return replayFile.has_value() || !assignments.empty() || real; }
 };
 using TCliMachineCommand = int (*)(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out,
                                    std::FILE* err);

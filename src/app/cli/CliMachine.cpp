@@ -39,6 +39,10 @@ namespace {
 constexpr std::string_view kSetUsage = "--set SECTION.KEY=VALUE COMMAND";
 
 std::unique_ptr<Machine> OpenMachine(const TCliGlobalOptions& options, std::FILE* err) {
+  if (options.real) {
+    CliPrint(err, "vexa-cli: --real measures a file or block device with bench; the other commands read machines");
+    return nullptr;
+  }
   if (options.replayFile) {
     try {
       return ReplayMachine::FromFile(*options.replayFile);
@@ -89,9 +93,14 @@ int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessio
                  const TSessionWork& prepare) {
   const std::unique_ptr<Machine> machine = OpenMachine(options, err);
   if (!machine) return 2;
+  return RunOnGivenMachine(*machine, options, err, work, prepare);
+}
+
+int RunOnGivenMachine(Machine& machine, const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
+                      const TSessionWork& prepare) {
   TMessagesToStream messages(err);
   try {
-    TConsoleSession session(*machine);
+    TConsoleSession session(machine);
     if (prepare) {
       if (const int status = prepare(session); status != 0) return status;
     }

@@ -14,6 +14,7 @@
 
 namespace vexa {
 
+class Machine;
 class TConsoleSession;
 using TSessionWork = std::function<int(TConsoleSession& session)>;
 
@@ -23,6 +24,9 @@ using TSessionWork = std::function<int(TConsoleSession& session)>;
 // turns success into exit status 1. A non-zero status of prepare ends there.
 int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
                  const TSessionWork& prepare = {});
+// The same over a machine the caller made.
+int RunOnGivenMachine(Machine& machine, const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
+                      const TSessionWork& prepare = {});
 // N counts from 1, like the window's -device option: decimal digits only.
 bool ParseDevicePosition(const std::string& text, int count, int& position);
 

@@ -123,24 +123,26 @@ struct LinuxMachine::TRing {
       }
     }
   }
-  // Waits for the next completion at most until deadline (none: no limit);
-  // false when the time ran out or the wait failed.
+  // Submits what is queued and waits for the next completion, in one system call,
+  // at most until deadline (none: no limit); false when the time ran out or the
+  // wait failed.
   bool WaitOne(const timespec* deadline) {
-    Submit();
     io_uring_cqe* cqe = nullptr;
     for (;;) {
       int result = 0;
       if (deadline) {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        std::int64_t left = (deadline->tv_sec - now.tv_sec) * 1'000'000'000 + (deadline->tv_nsec - now.tv_nsec);
+        const std::int64_t left =
+            (deadline->tv_sec - now.tv_sec) * 1'000'000'000 + (deadline->tv_nsec - now.tv_nsec);
         if (left <= 0) return false;
         __kernel_timespec timeout{left / 1'000'000'000, left % 1'000'000'000};
-        result = io_uring_wait_cqe_timeout(&ring, &cqe, &timeout);
+        result = io_uring_submit_and_wait_timeout(&ring, &cqe, 1, &timeout, nullptr);
       } else {
-        result = io_uring_wait_cqe(&ring, &cqe);
+        result = io_uring_submit_and_wait_timeout(&ring, &cqe, 1, nullptr, nullptr);
       }
-      if (result == 0) return true;
+      unsubmitted = 0;
+      if (result >= 0) return true;
       if (result != -EINTR) return false;
     }
   }
