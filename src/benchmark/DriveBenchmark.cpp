@@ -85,8 +85,8 @@ void TDriveBenchmark::RunAccess(THandle handle, std::int64_t size) {
   if (!Usable()) return;
   if (!Begin()) return;
   TRunning running(this->running);
-  TAlignedBuffer buffer;
-  if (!buffer.Allocate(blockSize)) return;
+  TAlignedBuffer buffer = machine.IoBuffer(blockSize);
+  if (buffer.Empty()) return;
   for (std::uint32_t i = 0; i < sampleCount; ++i) {
     const std::int64_t offset = RandomBenchmarkOffset(machine, size, blockSize);
     if (!machine.SetPosition(handle, static_cast<std::uint64_t>(offset))) break;
@@ -106,8 +106,8 @@ void TDriveBenchmark::RunTransfer(THandle handle, std::int64_t size) {
   TRunning running(this->running);
   const std::int64_t step = size / sampleCount / 512 * 512;
   std::int64_t position = 0;
-  TAlignedBuffer buffer;
-  if (!buffer.Allocate(blockSize)) return;
+  TAlignedBuffer buffer = machine.IoBuffer(blockSize);
+  if (buffer.Empty()) return;
   for (std::uint32_t i = 0; i < sampleCount; ++i) {
     if (!machine.SetPosition(handle, static_cast<std::uint64_t>(position))) return;
     const std::int64_t start = machine.Counter();

@@ -58,8 +58,8 @@ double TDriveIops::Elapsed(std::int64_t start, std::int64_t end) const {
 void TDriveIops::RunRandom(THandle handle, std::int64_t size) {
   if (!Usable()) return;
   Reset();
-  TAlignedBuffer buffer;
-  if (!buffer.Allocate(blockSize)) return;
+  TAlignedBuffer buffer = machine.IoBuffer(blockSize);
+  if (buffer.Empty()) return;
   const std::int64_t start = machine.Counter();
   for (std::uint32_t i = 0; i < sampleCount; ++i) {
     const std::int64_t offset = RandomBenchmarkOffset(machine, size, blockSize);
@@ -76,8 +76,8 @@ void TDriveIops::RunSequential(THandle handle, std::int64_t size) {
   Reset();
   const std::int64_t span = size - std::int64_t{blockSize};
   if (std::int64_t{blockSize * sampleCount} > span) return;
-  TAlignedBuffer buffer;
-  if (!buffer.Allocate(blockSize)) return;
+  TAlignedBuffer buffer = machine.IoBuffer(blockSize);
+  if (buffer.Empty()) return;
   const std::int64_t start = machine.Counter();
   if (!machine.SetPosition(handle, 0)) return;
   for (std::uint32_t i = 0; i < sampleCount; ++i) {

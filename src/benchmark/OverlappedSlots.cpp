@@ -13,7 +13,8 @@ bool TOverlappedSlots::Create(std::size_t count, std::uint32_t blockSize) {
   slots.resize(count);
   for (TSlot& slot : slots) {
     slot.id = machine.CreateIoSlot();
-    if (slot.id == kNoIoSlot || !slot.buffer.Allocate(blockSize)) return false;
+    slot.buffer = machine.IoBuffer(blockSize);
+    if (slot.id == kNoIoSlot || slot.buffer.Empty()) return false;
     ids.push_back(slot.id);
   }
   return true;

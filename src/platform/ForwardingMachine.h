@@ -33,6 +33,7 @@ public:
                            std::span<std::uint8_t> buffer) override {
     return inner.ReadOverlapped(handle, slot, offset, buffer);
   }
+  TAlignedBuffer IoBuffer(std::size_t size) override { return inner.IoBuffer(size); }
   TWaitResult WaitIoSlots(std::span<const TIoSlot> slots, bool waitAll, std::uint32_t timeoutMs) override {
     return inner.WaitIoSlots(slots, waitAll, timeoutMs);
   }

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "support/AlignedBuffer.h"
+
 namespace vexa {
 
 struct TOsVersion {
@@ -146,6 +148,13 @@ public:
   // then. ok is false when the read could not be started.
   virtual TIoResult ReadOverlapped(THandle handle, TIoSlot slot, std::uint64_t offset,
                                    std::span<std::uint8_t> buffer) = 0;
+  // A buffer for reads of size bytes, aligned for unbuffered access; empty when the
+  // memory cannot be had. A platform may give memory that suits its devices better.
+  virtual TAlignedBuffer IoBuffer(std::size_t size) {
+    TAlignedBuffer buffer;
+    buffer.Allocate(size);
+    return buffer;
+  }
   // Waits until any (or all) of 1..kMaxWaitSlots slots is signalled, at most timeoutMs
   // (kWaitForever: no limit). A signalled slot is reset by the wait that reports it.
   virtual TWaitResult WaitIoSlots(std::span<const TIoSlot> slots, bool waitAll,

@@ -4,12 +4,14 @@
 #include <liburing.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -93,6 +95,10 @@ struct LinuxMachine::TRing {
     if (ready) io_uring_queue_exit(&ring);
   }
   bool Ready() {
+    // One thread submits and reaps: completions need not interrupt it, they wait
+    // for its next system call. Older kernels refuse the flags; then plainly.
+    constexpr unsigned kFlags = IORING_SETUP_COOP_TASKRUN | IORING_SETUP_SINGLE_ISSUER;
+    if (!ready) ready = io_uring_queue_init(kRingEntries, &ring, kFlags) == 0;
     if (!ready) ready = io_uring_queue_init(kRingEntries, &ring, 0) == 0;
     return ready;
   }
@@ -396,6 +402,17 @@ TWaitResult LinuxMachine::WaitIoSlots(std::span<const TIoSlot> list, bool waitAl
       return {};
     }
   }
+}
+
+TAlignedBuffer LinuxMachine::IoBuffer(std::size_t size) {
+  constexpr std::size_t kHugePage = 2 << 20;
+  constexpr std::size_t kHugeFrom = 64 << 10;
+  if (size < kHugeFrom) return Machine::IoBuffer(size);
+  const std::size_t whole = (size + kHugePage - 1) / kHugePage * kHugePage;
+  void* memory = std::aligned_alloc(kHugePage, whole);
+  if (!memory) return {};
+  ::madvise(memory, whole, MADV_HUGEPAGE);  // a hint: without huge pages the buffer still works
+  return TAlignedBuffer(static_cast<std::uint8_t*>(memory), size, [](std::uint8_t* data, std::size_t) { std::free(data); });
 }
 
 // --- Volumes and the system ---

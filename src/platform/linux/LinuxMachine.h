@@ -49,6 +49,9 @@ public:
   TIoResult ReadOverlapped(THandle handle, TIoSlot slot, std::uint64_t offset,
                            std::span<std::uint8_t> buffer) override;
   TWaitResult WaitIoSlots(std::span<const TIoSlot> slots, bool waitAll, std::uint32_t timeoutMs) override;
+  // Large buffers come in transparent huge pages: physically contiguous, a read of
+  // hundreds of kilobytes reaches the device as a few segments instead of one per page.
+  TAlignedBuffer IoBuffer(std::size_t size) override;
 
   std::uint32_t LogicalDriveMask() override { return 0; }
   std::vector<std::string> LogicalDriveStrings() override { return {}; }
