@@ -33,19 +33,6 @@ constexpr int kItemPad = 3;
 constexpr int kHintMaxWidth = 400;
 constexpr UINT_PTR kHintTool = 1;
 
-void RegisterPanelClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_CROSS);
-  windowClass.lpszClassName = kPanelClass;
-  RegisterClassExW(&windowClass);
-  registered = true;
-}
-
 HWND MainWindow() { return App().core ? reinterpret_cast<HWND>(App().core->mainWindowHandle) : nullptr; }
 
 // The height of the selector's items: the row less the combo box's frame.
@@ -63,7 +50,7 @@ public:
   using THandler = std::function<std::optional<LRESULT>(UINT message, WPARAM wParam, LPARAM lParam)>;
 
   TBenchmarkPanel(HWND parentWindow, THandler messageHandler) : handler(std::move(messageHandler)) {
-    RegisterPanelClass();
+    RegisterPlainWindowClass(kPanelClass, IDC_CROSS);
     CreateHandle(parentWindow, kPanelClass, WS_CLIPCHILDREN, WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT);
   }
 

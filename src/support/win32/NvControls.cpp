@@ -14,19 +14,6 @@ namespace {
 
 constexpr wchar_t kPanelClass[] = L"TNvPanel";
 
-void RegisterPanelClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = DefWindowProcW;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = kPanelClass;
-  RegisterClassExW(&windowClass);
-  registered = true;
-}
-
 std::string WindowText(HWND window) {
   const int length = GetWindowTextLengthW(window);
   if (length <= 0) return {};
@@ -391,10 +378,22 @@ std::optional<LRESULT> TNvComboBox::ParentMessage(UINT message, WPARAM wParam, L
   return std::nullopt;
 }
 
+void RegisterPlainWindowClass(const wchar_t* className, const wchar_t* cursor) {
+  WNDCLASSEXW windowClass{};
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), className, &windowClass)) return;
+  windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, cursor);
+  windowClass.lpszClassName = className;
+  RegisterClassExW(&windowClass);
+}
+
 // ---- TNvPanel ----
 
 TNvPanel::TNvPanel(HWND parentWindow, DWORD extraStyle) {
-  RegisterPanelClass();
+  RegisterPlainWindowClass(kPanelClass, IDC_ARROW);
   CreateHandle(parentWindow, kPanelClass, WS_CLIPCHILDREN | extraStyle);
 }
 

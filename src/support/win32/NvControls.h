@@ -206,6 +206,10 @@ private:
 
 // A flat area in its parent's colour whose owner paints on it after the
 // background. Mouse messages reach onMouse (answer true to take them).
+// Registers, once, a window class of the program's own controls: the default window
+// procedure (the control's subclass does the work) and the given standard cursor.
+void RegisterPlainWindowClass(const wchar_t* className, const wchar_t* cursor);
+
 class TNvPanel : public TNvControl {
 public:
   explicit TNvPanel(HWND parent, DWORD extraStyle = 0);
