@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/Machine.h"
+#include "support/Utils.h"
 
 namespace vexa::replay {
 
@@ -26,15 +27,6 @@ inline TIoResult Error(std::uint32_t code) { return {false, 0, code}; }
 
 inline std::uint32_t CapTo32(std::uint64_t value) {
   return value > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(value);
-}
-
-inline std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const auto yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
 }
 
 inline TCalendarTime CivilFromSeconds(std::int64_t seconds, std::uint16_t milliseconds) {

@@ -113,6 +113,22 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+std::string ToValidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) AppendUtf8(out, DecodeUtf8(text, i));
+  return out;
+}
+
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t offset) {
+  if (offset >= text.size()) return 0;
+  std::size_t end = offset;
+  // A bad byte decodes as U+FFFD over one byte; the real U+FFFD takes three.
+  const char32_t cp = DecodeUtf8(text, end);
+  return cp == kReplacement && end - offset == 1 ? 0 : end - offset;
+}
+
 std::string UpperAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out)

@@ -15,6 +15,12 @@ namespace vexa {
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 bool IsValidUtf8(std::string_view text);
+// The text with every byte that is not part of a valid UTF-8 character replaced by
+// U+FFFD; valid text comes back unchanged.
+std::string ToValidUtf8(std::string_view text);
+// The byte length of the valid UTF-8 character at offset; 0 when the bytes there are
+// not one (or offset is past the end).
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t offset);
 // UTF-8 counted and cut by code points (continuation bytes do not count).
 std::size_t CharacterCount(std::string_view text);
 std::string_view FirstCharacters(std::string_view text, std::size_t characters);

@@ -1,5 +1,5 @@
 // Small free helpers shared across the program: clamping, wrapping, choosing,
-// binary text, colour blending and HSV colours, version text, file tests.
+// binary text, colour blending and HSV colours, version text, dates, file tests.
 // Colours are 32-bit values in the Windows order 0x00BBGGRR (red in the low byte).
 #pragma once
 
@@ -61,6 +61,8 @@ std::string FormatVersion(std::uint32_t version, bool shortForm);
 using TLongDateFormatter = std::string (*)(int year, int month, int day);
 void SetLongDateFormatter(TLongDateFormatter formatter);
 bool IsValidDate(int year, int month, int day);
+// Days from 1970-01-01 to the date of the proleptic Gregorian calendar (negative before).
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day);
 
 // True when path (UTF-8) names an existing file, not a directory.
 bool FileExists(std::string_view path);

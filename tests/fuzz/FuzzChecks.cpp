@@ -11,10 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "online/JsonDocument.h"
+#include "online/SubmitReport.h"
 #include "platform/MachineFile.h"
 #include "platform/SpyMachine.h"
 #include "platform/ReplayMachine.h"
 #include "shell/CommandLine.h"
+#include "shell/Core.h"
 #include "shell/EasyConfig.h"
 #include "shell/FakeCommandLineHost.h"
 #include "shell/Shared.h"
@@ -24,6 +27,7 @@
 #include "support/IniDocument.h"
 #include "support/Paths.h"
 #include "support/StringIterators.h"
+#include "support/Text.h"
 #include "views/ConsoleSession.h"
 #include "views/DebugTab.h"
 #include "views/IdentifyTab.h"
@@ -120,6 +124,15 @@ std::string RunSession(Machine& machine, const ReplayMachine& replay, const std:
     for (int i = 0; i < session.DeviceCount(); ++i) {
       session.Select(i);
       sink += ReadEveryModel(session);
+      // Drive strings reach the report: whatever their bytes, it stays UTF-8 text
+      // with no control character left unescaped.
+      TJsonReader report;
+      BuildReport(report, session.Core().CurrentDevice(), {}, {});
+      const std::string text = report.ToText();
+      if (!IsValidUtf8(text) || std::any_of(text.begin(), text.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20;
+          }))
+        return "the report of device " + std::to_string(i + 1) + " is not clean UTF-8 text";
     }
     volatile std::size_t keep = sink;
     (void)keep;

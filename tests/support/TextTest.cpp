@@ -18,6 +18,15 @@ TEST(Text, Utf8AndUtf16RoundTrip) {
   EXPECT_FALSE(IsValidUtf8("\xC4\xDD\xB9\xEA"));
 }
 
+TEST(Text, ValidUtf8AndCharacterLengths) {
+  EXPECT_EQ(ToValidUtf8("a\xFF溫\xE6\xBA 😀"), "a\uFFFD溫\uFFFD\uFFFD 😀");
+  EXPECT_EQ(Utf8CharacterLength("a溫😀", 1), 3u);
+  EXPECT_EQ(Utf8CharacterLength("a溫😀", 4), 4u);
+  EXPECT_EQ(Utf8CharacterLength("\xEF\xBF\xBD", 0), 3u);  // U+FFFD itself is a character
+  EXPECT_EQ(Utf8CharacterLength("\xE6\xBA", 0), 0u);
+  EXPECT_EQ(Utf8CharacterLength("a", 1), 0u);
+}
+
 TEST(Text, AsciiCaseAndTrim) {
   EXPECT_EQ(UpperAscii("Samsung ssd 溫"), "SAMSUNG SSD 溫");
   EXPECT_TRUE(ContainsAscii("xx samsung SSD 850 pro", "SAMSUNG SSD 850 PRO"));

@@ -7,6 +7,7 @@
 #include "app/cli/CliKnown.h"
 #include "app/cli/CliMachine.h"
 #include "app/cli/CliRegex.h"
+#include "app/cli/CliReport.h"
 #include "app/cli/CliSmartDump.h"
 
 namespace vexa {
@@ -25,6 +26,7 @@ std::span<const TCliCommandRow> CliCommandList() {
       {"partitions", kCliPartitionsUsage, nullptr, RunCliPartitions},
       {"decoder", kCliDecoderUsage, nullptr, RunCliDecoder},
       {"debug", kCliDebugUsage, nullptr, RunCliDebug},
+      {"report", kCliReportUsage, nullptr, RunCliReport},
       {"bench", kCliBenchUsage, nullptr, RunCliBench},
       {"capture", kCliCaptureUsage, nullptr, RunCliCapture},
   };

@@ -75,29 +75,35 @@ bool ReadIdentifyFile(const std::string& path, TIdentifyData& data, std::FILE* e
 
 }  // namespace
 
-void PrintIdentifyReport(std::FILE* out, const TIdentifyData& data, const TIdentifyPageModel& model) {
+std::vector<TIdentifyFact> IdentifyFacts(const TIdentifyData& data) {
   const std::uint8_t flags = data.FeatureFlags();
   const std::uint16_t minor = data.Word(81);
   const std::uint8_t negotiated = data.NegotiatedSataGeneration();
-  Field(out, "model", data.ModelNumber());
-  Field(out, "firmware", data.FirmwareRevision());
-  Field(out, "serial", data.SerialNumber());
-  Field(out, "wwn", data.WwnText());
-  Field(out, "oui", Format("%.6x", TIdentifyData::Oui(data.WorldWideName())));
-  Field(out, "sectors28", Format("%u", data.Lba28SectorCount()));
-  Field(out, "sectors48", Format("%u", data.Lba48SectorCount()));
-  // A drive that does not report the ratio has one logical sector per physical one,
-  // as its device record keeps it.
-  Field(out, "logical_per_physical", Format("%u", data.LogicalSectorsPerPhysical().value_or(1)));
-  Field(out, "sata_generation", Format("%u", data.SataGeneration()));
-  Field(out, "negotiated_speed", negotiated != 0 ? SataSpeedText(negotiated) : std::string());
-  Field(out, "features", FeatureNames(flags));
-  Field(out, "solid_state", Truth((flags & DriveFeature::SolidState) != 0));
-  Field(out, "form_factor", FormFactorText(data.FormFactor()));
-  Field(out, "ata_major", AtaMajorVersionName(data.AtaMajorVersion()));
-  Field(out, "minor_version", std::string(TIdentifyData::MinorVersionName(minor)) + Format(" (0x%.4x)", minor));
-  Field(out, "sata_transport", data.SataTransportVersion());
-  Field(out, "checksum_valid", Truth(data.ChecksumValid()));
+  return {
+      {"model", data.ModelNumber()},
+      {"firmware", data.FirmwareRevision()},
+      {"serial", data.SerialNumber()},
+      {"wwn", data.WwnText()},
+      {"oui", Format("%.6x", TIdentifyData::Oui(data.WorldWideName()))},
+      {"sectors28", Format("%u", data.Lba28SectorCount())},
+      {"sectors48", Format("%u", data.Lba48SectorCount())},
+      // A drive that does not report the ratio has one logical sector per physical
+      // one, as its device record keeps it.
+      {"logical_per_physical", Format("%u", data.LogicalSectorsPerPhysical().value_or(1))},
+      {"sata_generation", Format("%u", data.SataGeneration())},
+      {"negotiated_speed", negotiated != 0 ? SataSpeedText(negotiated) : std::string()},
+      {"features", FeatureNames(flags)},
+      {"solid_state", std::string(Truth((flags & DriveFeature::SolidState) != 0))},
+      {"form_factor", FormFactorText(data.FormFactor())},
+      {"ata_major", std::string(AtaMajorVersionName(data.AtaMajorVersion()))},
+      {"minor_version", std::string(TIdentifyData::MinorVersionName(minor)) + Format(" (0x%.4x)", minor)},
+      {"sata_transport", std::string(data.SataTransportVersion())},
+      {"checksum_valid", std::string(Truth(data.ChecksumValid()))},
+  };
+}
+
+void PrintIdentifyReport(std::FILE* out, const TIdentifyData& data, const TIdentifyPageModel& model) {
+  for (const TIdentifyFact& fact : IdentifyFacts(data)) Field(out, fact.key, fact.value);
   CliPrint(out, "");
   const int rows = static_cast<int>(model.Rows().size());
   for (int row = 0; row < rows; ++row) CliPrint(out, CliSafeText(model.CopyText(row)));

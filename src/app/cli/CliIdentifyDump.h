@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/cli/CliCommands.h"
 
@@ -15,6 +17,13 @@ class TIdentifyData;
 class TIdentifyPageModel;
 
 inline constexpr std::string_view kCliIdentifyDumpUsage = "identify-dump FILE";
+
+struct TIdentifyFact {
+  std::string_view key;
+  std::string value;
+};
+// The block's facts in the order identify-dump prints them: model, firmware, serial, ...
+std::vector<TIdentifyFact> IdentifyFacts(const TIdentifyData& data);
 
 // The "key: value" lines, an empty line, then the copy text of every row of the
 // model (which shows data).

@@ -1,7 +1,7 @@
 // The machine commands: a console session over the chosen machine, the device
 // chosen through system.device_index as the window chooses it, and the pages'
-// texts printed tab-separated. Every field a drive or a machine file supplies is
-// printed through CliSafeText.
+// texts printed tab-separated (or, with --json, as JSON: CliJson.h). Every field a
+// drive or a machine file supplies is printed through CliSafeText.
 #include "app/cli/CliMachine.h"
 
 #include <array>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/cli/CliIdentifyDump.h"
+#include "app/cli/CliJson.h"
 #include "app/cli/CliText.h"
 #include "device/DeviceManager.h"
 #include "platform/ReplayMachine.h"
@@ -126,12 +127,10 @@ bool ParseDevicePosition(const std::string& text, int count, int& position) {
   return true;
 }
 
-namespace {
-
-// Runs work on the device named by the one argument, after choosing it.
 int RunOnDevice(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* err, std::string_view usage,
                 const TSessionWork& work) {
-  if (args.size() != 1) return CliUsageError(err, Format("%s takes one device number", usage.substr(0, usage.find(' '))), usage);
+  if (args.size() != 1)
+    return CliUsageError(err, Format("%s takes one device number", usage.substr(0, usage.find(' '))), usage);
   return RunOnMachine(options, err, [&](TConsoleSession& session) {
     int position = 0;
     if (!ParseDevicePosition(args[0], session.DeviceCount(), position)) {
@@ -145,11 +144,31 @@ int RunOnDevice(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
   });
 }
 
-std::string_view TokenPrefix(const TDeviceInfo& device) {
+bool TakeCliOption(TCliArgs& args, std::string_view option) {
+  return std::erase(args, option) > 0;
+}
+
+std::string_view DeviceToken(const TDeviceInfo& device) {
   if (device.ClassName() == "TDeviceInfoScsi") return "S";
   if (device.ClassName() == "TDeviceInfoOptical") return "C";
   return "P";
 }
+
+std::vector<std::string_view> ExtraDescriptionLines(const TStatusProperty& entry) {
+  std::vector<std::string_view> lines;
+  std::string_view extra = entry.extraDescription;
+  if (extra.empty()) return lines;
+  if (extra.starts_with(kLineBreak)) extra.remove_prefix(kLineBreak.size());
+  while (true) {
+    const std::size_t end = extra.find(kLineBreak);
+    lines.push_back(extra.substr(0, end));
+    if (end == std::string_view::npos) break;
+    extra.remove_prefix(end + kLineBreak.size());
+  }
+  return lines;
+}
+
+namespace {
 
 // A page opened on demand, as the window opens it: it catches up with the chosen
 // drive. None, with a message, when it cannot be built.
@@ -171,11 +190,17 @@ std::string TabLine(std::string_view first, const TRange& rest) {
 }  // namespace
 
 int RunCliList(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
-  if (!args.empty()) return CliUsageError(err, "list takes no arguments", kCliListUsage);
-  return RunOnMachine(options, err, [out](TConsoleSession& session) {
+  TCliArgs rest = args;
+  const bool json = TakeCliOption(rest, kCliJsonOption);
+  if (!rest.empty()) return CliUsageError(err, "list takes no arguments other than --json", kCliListUsage);
+  return RunOnMachine(options, err, [out, json](TConsoleSession& session) {
+    if (json) {
+      CliPrint(out, ListJson(session));
+      return 0;
+    }
     for (int i = 0; i < session.DeviceCount(); ++i) {
       const TDeviceInfo& device = *session.Devices().Device(i);
-      CliPrint(out, Format("%s%d\t%s\t0x%.6x\t%s\t%s", TokenPrefix(device), device.number, device.GetKindName(),
+      CliPrint(out, Format("%s%d\t%s\t0x%.6x\t%s\t%s", DeviceToken(device), device.number, device.GetKindName(),
                            device.GetColor(), CliSafeText(device.GetDisplayName()), CliSafeText(device.path)));
     }
     return 0;
@@ -183,20 +208,18 @@ int RunCliList(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE
 }
 
 int RunCliInfo(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
-  return RunOnDevice(options, args, err, kCliInfoUsage, [out](TConsoleSession& session) {
+  TCliArgs rest = args;
+  const bool json = TakeCliOption(rest, kCliJsonOption);
+  return RunOnDevice(options, rest, err, kCliInfoUsage, [out, json](TConsoleSession& session) {
+    if (json) {
+      CliPrint(out, InfoJson(session));
+      return 0;
+    }
     const TStatusProperties& status = session.Status();
     for (int i = 0; i < TStatusProperties::kCount; ++i) {
       const TStatusProperty& entry = status.Entry(i);
       CliPrint(out, Format("%d\t%s\t%d\t%s", i, entry.name, static_cast<int>(entry.state), CliSafeText(entry.value)));
-      // Every appended line starts with CR LF: the first one opens the text.
-      std::string_view extra = entry.extraDescription;
-      if (extra.starts_with(kLineBreak)) extra.remove_prefix(kLineBreak.size());
-      while (!entry.extraDescription.empty()) {
-        const std::size_t end = extra.find(kLineBreak);
-        CliPrint(out, "\t" + CliSafeText(extra.substr(0, end)));
-        if (end == std::string_view::npos) break;
-        extra.remove_prefix(end + kLineBreak.size());
-      }
+      for (const std::string_view line : ExtraDescriptionLines(entry)) CliPrint(out, "\t" + CliSafeText(line));
     }
     CliPrint(out, "title: " + CliSafeText(session.Title()));
     return 0;
@@ -204,7 +227,13 @@ int RunCliInfo(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE
 }
 
 int RunCliSmart(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
-  return RunOnDevice(options, args, err, kCliSmartUsage, [out](TConsoleSession& session) {
+  TCliArgs rest = args;
+  const bool json = TakeCliOption(rest, kCliJsonOption);
+  return RunOnDevice(options, rest, err, kCliSmartUsage, [out, json](TConsoleSession& session) {
+    if (json) {
+      CliPrint(out, SmartJson(session));
+      return 0;
+    }
     for (const TSmartPageRow& row : session.SmartModule().Model().Rows())
       CliPrint(out, TabLine(row.cells[0], std::span(row.cells).subspan(1)));
     const TStatusProperty& verdict = session.Status().Entry(kSmartStatusPropertyIndex);
@@ -214,11 +243,17 @@ int RunCliSmart(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
 }
 
 int RunCliIdentify(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
-  return RunOnDevice(options, args, err, kCliIdentifyUsage, [out, err](TConsoleSession& session) {
+  TCliArgs rest = args;
+  const bool json = TakeCliOption(rest, kCliJsonOption);
+  return RunOnDevice(options, rest, err, kCliIdentifyUsage, [out, err, json](TConsoleSession& session) {
     const TIdentifyPageModel& model = session.IdentifyModule().Model();
     if (!model.Data()) {
       CliPrint(err, "vexa-cli: the device could not be selected");
       return 1;
+    }
+    if (json) {
+      CliPrint(out, IdentifyJson(*model.Data(), model));
+      return 0;
     }
     PrintIdentifyReport(out, *model.Data(), model);
     return 0;
@@ -226,8 +261,14 @@ int RunCliIdentify(const TCliGlobalOptions& options, const TCliArgs& args, std::
 }
 
 int RunCliPartitions(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err) {
-  return RunOnDevice(options, args, err, kCliPartitionsUsage, [out](TConsoleSession& session) {
+  TCliArgs rest = args;
+  const bool json = TakeCliOption(rest, kCliJsonOption);
+  return RunOnDevice(options, rest, err, kCliPartitionsUsage, [out, json](TConsoleSession& session) {
     const TPartitionsModel& model = session.PartitionsModule().Model();
+    if (json) {
+      CliPrint(out, PartitionsJson(model));
+      return 0;
+    }
     for (const TVolumeRow& row : model.VolumeRows()) CliPrint(out, TabLine(row.caption, row.subItems));
     CliPrint(out, "");
     for (const TPartitionRow& row : model.PartitionRows()) CliPrint(out, TabLine(row.caption, row.subItems));

@@ -1,4 +1,5 @@
-// The machine commands of vexa-cli: list, info, smart, identify and partitions.
+// The machine commands of vexa-cli: list, info, smart, identify and partitions (as
+// text, or with --json as one JSON document), decoder, debug, capture.
 // Each opens the machine the global options name (a recorded machine with
 // --replay, the real drives on Windows), runs the program's modules over it
 // through a console session (the window's road without a window) and prints what
@@ -9,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/cli/CliCommands.h"
 
@@ -29,12 +31,26 @@ int RunOnGivenMachine(Machine& machine, const TCliGlobalOptions& options, std::F
                       const TSessionWork& prepare = {});
 // N counts from 1, like the window's -device option: decimal digits only.
 bool ParseDevicePosition(const std::string& text, int count, int& position);
+// Runs work on the device named by the one argument, after choosing it.
+int RunOnDevice(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* err, std::string_view usage,
+                const TSessionWork& work);
+// Removes every occurrence of option from args; true when there was one.
+bool TakeCliOption(TCliArgs& args, std::string_view option);
 
-inline constexpr std::string_view kCliListUsage = "list";
-inline constexpr std::string_view kCliInfoUsage = "info N";
-inline constexpr std::string_view kCliSmartUsage = "smart N";
-inline constexpr std::string_view kCliIdentifyUsage = "identify N";
-inline constexpr std::string_view kCliPartitionsUsage = "partitions N";
+class TDeviceInfo;
+struct TStatusProperty;
+// "P", "S" or "C" for a physical disk, a SCSI port or an optical drive.
+std::string_view DeviceToken(const TDeviceInfo& device);
+// The lines of a status property's extra description (each appended line opens with CR LF).
+std::vector<std::string_view> ExtraDescriptionLines(const TStatusProperty& entry);
+
+inline constexpr std::string_view kCliJsonOption = "--json";
+
+inline constexpr std::string_view kCliListUsage = "list [--json]";
+inline constexpr std::string_view kCliInfoUsage = "info N [--json]";
+inline constexpr std::string_view kCliSmartUsage = "smart N [--json]";
+inline constexpr std::string_view kCliIdentifyUsage = "identify N [--json]";
+inline constexpr std::string_view kCliPartitionsUsage = "partitions N [--json]";
 inline constexpr std::string_view kCliDecoderUsage = "decoder N";
 inline constexpr std::string_view kCliDebugUsage = "debug N";
 inline constexpr std::string_view kCliCaptureUsage = "capture FILE [--keep-serials]";
