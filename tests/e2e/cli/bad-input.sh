@@ -5,15 +5,8 @@
 # bytes that are not UTF-8; a size of all bits set. Every command must succeed,
 # print only safe text, and give the values the pages define for such drives.
 #   usage: bad-input.sh SOURCE_DIR VEXA_CLI_COMMAND...
-set -uo pipefail
-root=$1
-shift
-fail() { echo "FAIL: $*" >&2; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-machine=$root/tests/e2e/cli/failing.machine
-if [[ "$*" == *wine-run.sh* ]]; then file=$(winepath -w "$machine" 2>/dev/null); else file=$machine; fi
-
+source "$(dirname "$0")/lib.sh"
+file=$(arg "$root/tests/e2e/cli/failing.machine")
 
 run() {  # COMMAND ARGS...: output of a successful, silent run
   local out status

@@ -3,15 +3,8 @@
 # read model and repeat byte for byte; bad numbers are refused; a drive that
 # cannot be measured prints nothing; --png writes the page's picture.
 #   usage: bench.sh SOURCE_DIR VEXA_CLI_COMMAND...
-set -uo pipefail
-root=$1
-shift
-fail() { echo "FAIL: $*" >&2; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-native=1
-[[ "$*" == *wine-run.sh* ]] && native=0
-sample() { if [ $native -eq 1 ]; then echo "$root/samples/$1"; else winepath -w "$root/samples/$1" 2>/dev/null; fi; }
+source "$(dirname "$0")/lib.sh"
+sample() { arg "$root/samples/$1"; }
 desktop=("$@" --replay "$(sample desktop-ssd-hdd.machine)")
 
 run() {  # ARGS...: output of a successful run that wrote nothing to the error stream
@@ -53,7 +46,7 @@ for args in "bench 4 1" "bench 1 6" "bench 1" "bench x 1" "bench 1 1 --png"; do
   grep -q "usage: vexa-cli bench" "$work/err" || fail "$args: no usage line"
 done
 
-if [ $native -eq 1 ]; then
+if [ "$wine" = 0 ]; then
   run "${desktop[@]}" --set tabs.benchmark.transfer_samplecount=16 bench 1 2 --png "$work/transfer.png" >/dev/null || exit 1
   python3 - "$work/transfer.png" <<'PY' || fail "--png did not write a 640 x 360 PNG"
 import struct, sys

@@ -4,15 +4,7 @@
 # report's top-level members in their order, and the --json form of list, info,
 # smart, identify and partitions is valid JSON for every device.
 #   usage: report.sh SOURCE_DIR VEXA_CLI_COMMAND...
-set -uo pipefail
-root=$1
-shift
-fail() { echo "FAIL: $*" >&2; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-wine=0
-[[ "$*" == *wine-run.sh* ]] && wine=1
-arg() { if [ "$wine" = 1 ]; then winepath -w "$1" 2>/dev/null; else printf '%s' "$1"; fi; }
+source "$(dirname "$0")/lib.sh"
 
 run() {  # FILE COMMAND...: a successful, silent run's output saved as $work/FILE
   local file=$1
