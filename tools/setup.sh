@@ -4,13 +4,17 @@
 # GoogleTest, Google Benchmark, Wine (32-bit, so the i386 architecture), Xvfb and
 # the tools that drive and photograph the window, and a Traditional Chinese font
 # and locale; Cairo and Pango for the pictures vexa-cli draws; liburing for its real
-# reads on Linux and fio to compare them with.
+# reads on Linux and fio to compare them with; for vexa-collector, cpp-httplib with
+# OpenSSL, SQLite, libpqxx and nlohmann-json, and for its tests PostgreSQL's server,
+# curl, openssl and Chromium.
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev python3
           g++-mingw-w64-i686-posix mingw-w64-i686-dev
           wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
           fonts-noto-cjk locales pkg-config libcairo2-dev libpango1.0-dev
-          liburing-dev fio)
+          liburing-dev fio
+          libcpp-httplib-dev libssl-dev libsqlite3-dev libpqxx-dev nlohmann-json3-dev
+          postgresql curl openssl chromium)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,0 +1,85 @@
+// Every option takes its value as the next argument; a repeated option keeps its last
+// value, like most Unix tools. HOST may be an IPv6 address in brackets.
+#include "Options.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace vexa::collector {
+
+const char* const CollectorUsage =
+    "usage: vexa-collector --listen HOST:PORT [--db sqlite:PATH | --db postgresql://...]\n"
+    "                      (--cert FILE --key FILE | --insecure-http)\n"
+    "  --listen HOST:PORT   address to serve on (port 0: any free port)\n"
+    "  --db SPEC            sqlite:PATH (default sqlite:vexa-reports.db) or a PostgreSQL URI\n"
+    "  --cert FILE          certificate chain (PEM) for HTTPS\n"
+    "  --key FILE           private key (PEM) of the certificate\n"
+    "  --insecure-http      serve plain HTTP instead of HTTPS\n";
+
+namespace {
+
+void ParseListen(std::string_view text, TCollectorOptions& options) {
+  const auto colon = text.rfind(':');
+  if (colon == std::string_view::npos || colon == 0)
+    throw EUsageError("--listen wants HOST:PORT, not '" + std::string(text) + "'");
+  std::string_view host = text.substr(0, colon);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  const std::string_view portText = text.substr(colon + 1);
+  int port = -1;
+  const auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
+  if (portText.empty() || error != std::errc() || end != portText.data() + portText.size() || port < 0 ||
+      port > 65535) {
+    throw EUsageError("--listen: '" + std::string(portText) + "' is not a port number (0 to 65535)");
+  }
+  options.host = std::string(host);
+  options.port = port;
+}
+
+void CheckDatabase(const std::string& spec) {
+  const bool sqlite = spec.starts_with("sqlite:") && spec.size() > 7;
+  const bool postgres = spec.starts_with("postgresql://") || spec.starts_with("postgres://");
+  if (!sqlite && !postgres) throw EUsageError("--db wants sqlite:PATH or postgresql://..., not '" + spec + "'");
+}
+
+}  // namespace
+
+TCollectorOptions ParseCollectorOptions(int argc, const char* const* argv) {
+  TCollectorOptions options;
+  bool listenGiven = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view name = argv[i];
+    if (name == "--help" || name == "-h") {
+      options.help = true;
+      return options;
+    }
+    if (name == "--insecure-http") {
+      options.insecureHttp = true;
+      continue;
+    }
+    if (name != "--listen" && name != "--db" && name != "--cert" && name != "--key") {
+      throw EUsageError("unknown argument '" + std::string(name) + "'");
+    }
+    if (i + 1 >= argc) throw EUsageError(std::string(name) + " wants a value");
+    const std::string value = argv[++i];
+    if (name == "--listen") {
+      ParseListen(value, options);
+      listenGiven = true;
+    } else if (name == "--db") {
+      CheckDatabase(value);
+      options.database = value;
+    } else if (name == "--cert") {
+      options.certFile = value;
+    } else {
+      options.keyFile = value;
+    }
+  }
+  if (!listenGiven) throw EUsageError("--listen HOST:PORT is required");
+  const bool tls = !options.certFile.empty() || !options.keyFile.empty();
+  if (tls && options.insecureHttp) throw EUsageError("--insecure-http cannot go with --cert and --key");
+  if (tls && (options.certFile.empty() || options.keyFile.empty()))
+    throw EUsageError("HTTPS wants both --cert and --key");
+  if (!tls && !options.insecureHttp) throw EUsageError("give --cert FILE --key FILE for HTTPS, or --insecure-http");
+  return options;
+}
+
+}  // namespace vexa::collector

@@ -1,0 +1,31 @@
+// The collector's command line: where to listen, where to store, and how to speak
+// (HTTPS with a certificate and key, or plain HTTP only when asked for by name).
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vexa::collector {
+
+struct TCollectorOptions {
+  std::string host;
+  int port = 0;  // 0: any free port, printed once listening
+  std::string database = "sqlite:vexa-reports.db";
+  std::string certFile;
+  std::string keyFile;
+  bool insecureHttp = false;
+  bool help = false;
+};
+
+// A command line that cannot be run; main prints its message and the usage and exits 2.
+class EUsageError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments after the program name; throws EUsageError.
+TCollectorOptions ParseCollectorOptions(int argc, const char* const* argv);
+
+extern const char* const CollectorUsage;
+
+}  // namespace vexa::collector

@@ -1,0 +1,21 @@
+// The service's answers to browsers and tools, built from stored reports. Every text
+// that came from a report is escaped where it is written.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Store.h"
+
+namespace vexa::collector {
+
+// One report: the drive, its known-drive details, its SMART table and its IDENTIFY
+// words. The report must be one the store accepted.
+std::string DetailsPage(const TStoredReport& stored);
+// The newest reports and the number of reports per model.
+std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vector<TModelCount>& counts,
+                      std::int64_t total);
+// {"reports":[{"id":N,"received":UNIX,"model":"...","firmware":"...","report":{...}}...]}
+std::string ReportsJson(const std::vector<TStoredReport>& reports);
+
+}  // namespace vexa::collector

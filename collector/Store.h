@@ -1,0 +1,50 @@
+// Where reports live: one small interface, a SQLite file by default or a PostgreSQL
+// database, both with the same table. Every operation may be called from any thread;
+// failures throw std::exception (the service answers 500 and logs the message).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Report.h"
+
+namespace vexa::collector {
+
+struct TStoredReport {
+  std::int64_t id = 0;
+  std::int64_t receivedUnix = 0;
+  TReportSummary summary;
+  std::string text;  // the report exactly as received; left empty by the listings
+};
+
+struct TModelCount {
+  std::string model;
+  std::int64_t count = 0;
+};
+
+class TReportStore {
+public:
+  virtual ~TReportStore() = default;
+  // Stores the report and returns its number, which no other report has or will have.
+  virtual std::int64_t Add(const TReportSummary& summary, const std::string& text, std::int64_t receivedUnix) = 0;
+  virtual std::optional<TStoredReport> Find(std::int64_t id) = 0;
+  // The newest first, without their texts.
+  virtual std::vector<TStoredReport> Latest(int limit) = 0;
+  // The newest first, with their texts.
+  virtual std::vector<TStoredReport> OfModel(const std::string& model, int limit) = 0;
+  // The most reported models first, then by name.
+  virtual std::vector<TModelCount> CountsPerModel(int limit) = 0;
+  virtual std::int64_t Count() = 0;
+};
+
+// Opens (and creates when needed) the store a --db value names: sqlite:PATH or a
+// postgresql:// (or postgres://) connection URI.
+std::unique_ptr<TReportStore> OpenReportStore(const std::string& spec);
+
+std::unique_ptr<TReportStore> OpenSqliteStore(const std::string& path);
+std::unique_ptr<TReportStore> OpenPostgresStore(const std::string& uri);
+
+}  // namespace vexa::collector

@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# vexa-collector as a client and a browser meet it: started on a free loopback port
+# (plain HTTP, then HTTPS with a throw-away certificate), fed good and bad reports,
+# its pages read back, loaded by parallel posters and by a long run of posts, and
+# stopped with SIGTERM (exit 0, so the sanitizers' leak check has its say). Every
+# service runs in a temporary directory and is stopped however the script ends.
+#   usage: e2e.sh BUILD_DIR COLLECTOR VEXA_CLI SOURCE_DIR
+set -uo pipefail
+build=$(realpath "$1")
+collector=$(realpath "$2")
+cli=$(realpath "$3")
+root=$(realpath "$4")
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/vexa-collector.XXXXXX")
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; for log in "$work"/*.err; do [ -f "$log" ] && tail -n 20 "$log" >&2; done; exit 1; }
+export PYTHONUTF8=1
+client() { python3 "$here/client.py" "$@"; }
+
+# Starts the collector with the given arguments and sets url (the /vexa/ address) and pid.
+start() {
+  local name=$1
+  shift
+  "$collector" --listen 127.0.0.1:0 "$@" >"$work/$name.out" 2>"$work/$name.err" &
+  pid=$!
+  pids+=("$pid")
+  for _ in $(seq 100); do
+    url=$(sed -n 's/^vexa-collector: serving \([^ ]*\) with .*/\1/p' "$work/$name.out")
+    [ -n "$url" ] && return 0
+    kill -0 "$pid" 2>/dev/null || fail "$name did not start"
+    sleep 0.1
+  done
+  fail "$name did not start listening"
+}
+stop() {
+  kill -TERM "$1"
+  wait "$1"
+  local status=$?
+  [ "$status" -eq 0 ] || fail "the collector ended with status $status after SIGTERM"
+}
+# status_of URL CURL-ARGS...: prints the HTTP status; the body goes to $work/body.
+status_of() {
+  local address=$1
+  shift
+  curl -s -o "$work/body" -w '%{http_code}' "$@" "$address"
+}
+total() { curl -s "$url" | sed -n 's/.*<p>共 \([0-9]*\) 份報告.*/\1/p'; }
+
+echo "== command line"
+for args in "" "--listen 127.0.0.1:1" "--listen 127.0.0.1 --insecure-http" "--listen 127.0.0.1:70000 --insecure-http" \
+            "--listen 127.0.0.1:0 --insecure-http --cert c.pem --key k.pem" "--listen 127.0.0.1:0 --cert c.pem" \
+            "--listen 127.0.0.1:0 --insecure-http --db mysql://x" "--listen 127.0.0.1:0 --insecure-http --bogus" \
+            "--listen 127.0.0.1:0 --cert $work/none.pem --key $work/none.pem"; do
+  # shellcheck disable=SC2086
+  "$collector" $args >/dev/null 2>"$work/usage.txt"
+  [ $? -eq 2 ] || fail "'$args' must exit 2"
+  grep -q '^vexa-collector: ' "$work/usage.txt" || fail "'$args' gave no message"
+done
+
+echo "== plain HTTP, SQLite"
+cd "$work" || fail "no work directory"
+start http --insecure-http
+http_pid=$pid
+[ -f "$work/vexa-reports.db" ] || fail "the default database is not ./vexa-reports.db"
+"$cli" --replay "$root/samples/desktop-ssd-hdd.machine" report 1 >"$work/cli.json" || fail "vexa-cli report failed"
+status=$(status_of "${url}submit.php" --data-urlencode "data@$work/cli.json")
+number=$(cat "$work/body")
+[ "$status" = 200 ] || fail "submit answered $status: $number"
+[[ "$number" =~ ^[0-9]{1,19}$ ]] || fail "submit answered '$number', not a report number"
+[ "$(status_of "${url}details/$number/report.json")" = 200 ] || fail "no stored report"
+cmp -s "$work/body" "$work/cli.json" || fail "the stored report differs from the one vexa-cli made"
+[ "$(status_of "${url}details/$number/")" = 200 ] || fail "no details page"
+for member in '["裝置訊息"]["型號"]' '["裝置訊息"]["韌體"]' '["smart屬性"][0]["名稱"]'; do
+  text=$(python3 -c "import json, sys; print(json.load(open(sys.argv[1]))$member)" "$work/cli.json")
+  grep -qF "$text" "$work/body" || fail "the details page lacks '$text'"
+done
+client report >"$work/report.json"
+status=$(status_of "${url}submit.php" --data-urlencode "data@$work/report.json")
+[ "$status" = 200 ] || fail "submit answered $status: $(cat "$work/body")"
+[ "$(status_of "${url}details/$(cat "$work/body")/")" = 200 ] || fail "no details page"
+for text in "VEXA TEST SSD 256GB" "VX1234567890" "256060514304 位元組" "Test NAND" "通電時間" "1234 小時" "D0B0" \
+            "測試 &amp; 100% + more"; do
+  grep -qF "$text" "$work/body" || fail "the details page lacks '$text'"
+done
+
+echo "== texts with markup and SQL"
+evil=$'<script>alert(1)</script><img src=x onerror=alert(2)>\'; DROP TABLE reports; --"&'
+client report "$evil" >"$work/evil.json"
+status=$(status_of "${url}submit.php" --data-urlencode "data@$work/evil.json")
+evil_number=$(cat "$work/body")
+[ "$status" = 200 ] || fail "the report with markup was refused: $evil_number"
+status_of "${url}details/$evil_number/report.json" >/dev/null
+cmp -s "$work/body" "$work/evil.json" || fail "the report with markup was not stored verbatim"
+shown='&lt;script&gt;alert(1)&lt;/script&gt;&lt;img src=x onerror=alert(2)&gt;&#39;; DROP TABLE reports; --&quot;&amp;'
+for page in "details/$evil_number/" ""; do
+  [ "$(status_of "$url$page")" = 200 ] || fail "no page $page"
+  grep -qiE '<script|<img' "$work/body" && fail "page '$page' lets markup through"
+  grep -qF "$shown" "$work/body" || fail "page '$page' does not show the text escaped"
+done
+status=$(status_of "${url}reports.json" -G --data-urlencode "model=$evil")
+[ "$status" = 200 ] || fail "reports.json answered $status"
+python3 - "$work/body" "$work/evil.json" "$evil_number" <<'PY' || fail "reports.json does not give the report back"
+import json, sys
+answer = json.load(open(sys.argv[1], encoding="utf-8"))["reports"]
+assert [r["id"] for r in answer] == [int(sys.argv[3])], answer
+assert answer[0]["report"] == json.load(open(sys.argv[2], encoding="utf-8"))
+PY
+
+echo "== refusals"
+before=$(total)
+head -c $((10 << 20)) /dev/zero | tr '\0' 'a' | sed 's/^/data=/' >"$work/huge.txt"
+refuse() {  # EXPECTED_STATUS CURL-ARGS...
+  local expected=$1
+  shift
+  local got
+  got=$(status_of "${url}submit.php" "$@")
+  [ "$got" = "$expected" ] || fail "'$*' answered $got, not $expected: $(head -c 200 "$work/body")"
+  [ -s "$work/body" ] || fail "'$*' gave no reason"
+}
+refuse 413 --data-binary "@$work/huge.txt"
+refuse 400 --data-urlencode 'data={"timestamp":1,'
+refuse 400 --data-urlencode "other@$work/report.json"
+refuse 400 --data 'data=%7B%22a%22%3A%22%FF%22%7D'
+refuse 400 --data 'data='
+refuse 400 --data-urlencode 'data=[1,2,3]'
+refuse 400 --data-urlencode "data=$(sed 's/"型號":"VEXA TEST SSD 256GB",//' "$work/report.json")"
+refuse 400 --data-urlencode "data=$(printf '[%.0s' $(seq 100))"
+[ "$(total)" = "$before" ] || fail "a refused report was stored"
+for path in "nothing" "details/999999999/" "details/abc/" "details/99999999999999999999/" "reports.json"; do
+  status=$(status_of "$url$path")
+  [[ "$status" = 404 || ( "$path" = reports.json && "$status" = 400 ) ]] || fail "/vexa/$path answered $status"
+done
+
+echo "== a slow client does not hold up the others"
+client hold "${url}submit.php" 20 >"$work/hold.out" &
+holder=$!
+pids+=("$holder")
+for _ in $(seq 50); do grep -q holding "$work/hold.out" && break; sleep 0.1; done
+curl -s -f --max-time 3 -o /dev/null "$url" || fail "a held connection blocked the service"
+kill "$holder" 2>/dev/null
+
+echo "== 32 parallel posters, then 1000 posts in a row"
+before=$(total)
+client post "${url}submit.php" "$work/report.json" 160 32 >"$work/parallel.txt" || fail "parallel posts failed"
+[ "$(sort -u "$work/parallel.txt" | wc -l)" = 160 ] || fail "parallel posts got repeated numbers"
+[ "$(total)" = $((before + 160)) ] || fail "parallel posts were lost"
+started=$(date +%s)
+client post "${url}submit.php" "$work/report.json" 1000 1 >/dev/null || fail "a post in the long run failed"
+seconds=$(($(date +%s) - started))
+[ "$seconds" -le 120 ] || fail "1000 posts took $seconds s"
+[ "$(total)" = $((before + 1160)) ] || fail "posts of the long run were lost"
+echo "1000 posts in $seconds s"
+
+echo "== the details page in a browser"
+browser=$(command -v chromium || command -v chromium-browser)
+chrome() { timeout 120 "$browser" --headless --no-sandbox --disable-gpu --disable-dev-shm-usage \
+             --user-data-dir="$work/chromium" "$@" 2>>"$work/chromium.log"; }
+if [ -n "$browser" ] && chrome --dump-dom about:blank >/dev/null; then
+  rm -f "$build/collector-details.png"
+  chrome --window-size=1280,2400 --screenshot="$build/collector-details.png" "${url}details/$number/" >/dev/null
+  [ "$(stat -c %s "$build/collector-details.png" 2>/dev/null || echo 0)" -gt 10000 ] \
+    || fail "chromium made no picture of the details page"
+  echo "screenshot: $build/collector-details.png"
+else
+  echo "SKIPPED: chromium cannot start here ($(tail -n 1 "$work/chromium.log" 2>/dev/null))"
+fi
+stop "$http_pid"
+
+echo "== HTTPS with a throw-away certificate"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 \
+  -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null || fail "openssl made no certificate"
+start https --cert "$work/cert.pem" --key "$work/key.pem" --db "sqlite:$work/tls.db"
+[[ "$url" = https://* ]] || fail "the HTTPS service announced $url"
+status=$(status_of "${url}submit.php" --cacert "$work/cert.pem" --data-urlencode "data@$work/report.json")
+[ "$status" = 200 ] || fail "the HTTPS submit answered $status"
+tls_number=$(cat "$work/body")
+[ "$(status_of "${url}details/$tls_number/" --cacert "$work/cert.pem")" = 200 ] || fail "no details page over HTTPS"
+[ "$(status_of "${url}" )" = 000 ] || fail "an untrusted certificate was accepted"
+stop "$pid"
+echo "vexa-collector end to end passed"
