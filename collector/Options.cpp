@@ -11,7 +11,7 @@ const char* const CollectorUsage =
     "usage: vexa-collector --listen HOST:PORT [--db sqlite:PATH | --db postgresql://...]\n"
     "                      (--cert FILE --key FILE | --insecure-http)\n"
     "  --listen HOST:PORT   address to serve on (port 0: any free port)\n"
-    "  --db SPEC            sqlite:PATH (default sqlite:vexa-reports.db) or a PostgreSQL URI\n"
+    "  --db DATABASE        sqlite:PATH (default sqlite:vexa-reports.db) or a PostgreSQL URI\n"
     "  --cert FILE          certificate chain (PEM) for HTTPS\n"
     "  --key FILE           private key (PEM) of the certificate\n"
     "  --insecure-http      serve plain HTTP instead of HTTPS\n";
@@ -35,10 +35,10 @@ void ParseListen(std::string_view text, TCollectorOptions& options) {
   options.port = port;
 }
 
-void CheckDatabase(const std::string& spec) {
-  const bool sqlite = spec.starts_with("sqlite:") && spec.size() > 7;
-  const bool postgres = spec.starts_with("postgresql://") || spec.starts_with("postgres://");
-  if (!sqlite && !postgres) throw EUsageError("--db wants sqlite:PATH or postgresql://..., not '" + spec + "'");
+void CheckDatabase(const std::string& database) {
+  const bool sqlite = database.starts_with("sqlite:") && database.size() > 7;
+  const bool postgres = database.starts_with("postgresql://") || database.starts_with("postgres://");
+  if (!sqlite && !postgres) throw EUsageError("--db wants sqlite:PATH or postgresql://..., not '" + database + "'");
 }
 
 }  // namespace

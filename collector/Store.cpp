@@ -4,10 +4,10 @@
 
 namespace vexa::collector {
 
-std::unique_ptr<TReportStore> OpenReportStore(const std::string& spec) {
-  if (spec.starts_with("sqlite:")) return OpenSqliteStore(spec.substr(7));
-  if (spec.starts_with("postgresql://") || spec.starts_with("postgres://")) return OpenPostgresStore(spec);
-  throw std::invalid_argument("unknown database '" + spec + "'");
+std::unique_ptr<TReportStore> OpenReportStore(const std::string& database) {
+  if (database.starts_with("sqlite:")) return OpenSqliteStore(database.substr(7));
+  if (database.starts_with("postgresql://") || database.starts_with("postgres://")) return OpenPostgresStore(database);
+  throw std::invalid_argument("unknown database '" + database + "'");
 }
 
 }  // namespace vexa::collector

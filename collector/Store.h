@@ -42,7 +42,7 @@ public:
 
 // Opens (and creates when needed) the store a --db value names: sqlite:PATH or a
 // postgresql:// (or postgres://) connection URI.
-std::unique_ptr<TReportStore> OpenReportStore(const std::string& spec);
+std::unique_ptr<TReportStore> OpenReportStore(const std::string& database);
 
 std::unique_ptr<TReportStore> OpenSqliteStore(const std::string& path);
 std::unique_ptr<TReportStore> OpenPostgresStore(const std::string& uri);

@@ -19,13 +19,13 @@ protected:
   void SetUp() override {
     const char* database = std::getenv("VEXA_TEST_DB");
     if (database != nullptr) {
-      spec = database;
+      address = database;
     } else {
       directory = std::filesystem::temp_directory_path() / ("vexa-store-" + std::to_string(::getpid()) + "-" + Name());
       std::filesystem::create_directories(directory);
-      spec = "sqlite:" + (directory / "reports.db").string();
+      address = "sqlite:" + (directory / "reports.db").string();
     }
-    store = OpenReportStore(spec);
+    store = OpenReportStore(address);
   }
   void TearDown() override {
     store.reset();
@@ -36,7 +36,7 @@ protected:
   static std::string Model(const std::string& suffix) { return Name() + "-" + std::to_string(::getpid()) + suffix; }
 
   std::filesystem::path directory;
-  std::string spec;
+  std::string address;
   std::unique_ptr<TReportStore> store;
 };
 
@@ -45,7 +45,7 @@ TEST_F(ReportStoreTest, KeepsTextsVerbatimAcrossConnections) {
   const std::string text = "{\"型號\":\"O'Brien \\\"x\\\" ; SELECT * <script>\",\"n\":1}";
   const std::int64_t id = store->Add({model, "FW'1\"", "SSD", 256060514304}, text, 1765192703);
 
-  const std::unique_ptr<TReportStore> other = OpenReportStore(spec);
+  const std::unique_ptr<TReportStore> other = OpenReportStore(address);
   const auto found = other->Find(id);
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(found->id, id);
