@@ -37,9 +37,9 @@ public:
   void WriteTextIn(const TEdges& rect, std::string_view text, TColor colour, std::uint32_t flags) override {
     if (target) target->WriteTextIn(rect, text, colour, flags);
   }
-  void SetFont(const TFontSpec& spec) override {
-    font = spec;
-    if (target) target->SetFont(spec);
+  void SetFont(const TFontSpec& newFont) override {
+    font = newFont;
+    if (target) target->SetFont(newFont);
   }
   TFontSpec Font() const override { return font; }
 

@@ -40,9 +40,9 @@ public:
   void WriteTextIn(const TEdges& r, std::string_view text, TColor colour, std::uint32_t flags) override {
     calls.push_back("draw " + Edges(r) + Format(" %x ", flags) + Colour(colour) + " " + std::string(text));
   }
-  void SetFont(const TFontSpec& spec) override {
-    font = spec;
-    calls.push_back("font " + spec.face);
+  void SetFont(const TFontSpec& newFont) override {
+    font = newFont;
+    calls.push_back("font " + newFont.face);
   }
   TFontSpec Font() const override { return font; }
 

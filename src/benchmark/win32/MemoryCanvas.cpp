@@ -206,11 +206,11 @@ UINT TGdiCanvas::DrawTextFormat(std::uint32_t flags) {
   return format;
 }
 
-void TGdiCanvas::SetFont(const TFontSpec& spec) {
-  if (font && spec == fontSpec) return;
-  fontSpec = spec;
+void TGdiCanvas::SetFont(const TFontSpec& newFont) {
+  if (font && newFont == fontSpec) return;
+  fontSpec = newFont;
   // Without a new font the previous one stays selected.
-  HFONT created = CreateFontFromSpec(spec);
+  HFONT created = CreateFontFromSpec(newFont);
   if (!created) return;
   SelectObject(dc, created);
   if (font) DeleteObject(font);
