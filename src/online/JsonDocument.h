@@ -44,6 +44,7 @@ public:
 
   std::size_t Count() const { return nodes.size(); }
   const TJsonNode& Node(std::size_t index) const { return *nodes.at(index); }
+  TJsonNode& Node(std::size_t index) { return *nodes.at(index); }
   void Reserve(std::size_t count) { nodes.reserve(count); }
   void Clear() { nodes.clear(); }
 

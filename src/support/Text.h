@@ -46,6 +46,10 @@ std::string_view TrimRight(std::string_view text);
 
 std::vector<std::string_view> SplitLines(std::string_view text);  // CR LF, LF or CR
 
+// A form field's value as a web form sends it: letters, digits and "*-._" stay, a
+// space becomes "+", every other byte "%XX".
+std::string FormUrlEncode(std::string_view text);
+
 // Parses an optional sign and decimal digits (or hexadecimal after $, x or 0x),
 // allowing leading blanks; false when anything else is present or the value does not
 // fit in 32 bits. The settings file and the command line read numbers this way.

@@ -9,6 +9,7 @@
 #include "app/cli/CliRegex.h"
 #include "app/cli/CliReport.h"
 #include "app/cli/CliSmartDump.h"
+#include "app/cli/CliSubmit.h"
 
 namespace vexa {
 
@@ -27,6 +28,7 @@ std::span<const TCliCommandRow> CliCommandList() {
       {"decoder", kCliDecoderUsage, nullptr, RunCliDecoder},
       {"debug", kCliDebugUsage, nullptr, RunCliDebug},
       {"report", kCliReportUsage, nullptr, RunCliReport},
+      {"submit", kCliSubmitUsage, nullptr, RunCliSubmit},
       {"bench", kCliBenchUsage, nullptr, RunCliBench},
       {"capture", kCliCaptureUsage, nullptr, RunCliCapture},
   };
