@@ -79,6 +79,27 @@ for member in '["裝置訊息"]["型號"]' '["裝置訊息"]["韌體"]' '["smart
   text=$(python3 -c "import json, sys; print(json.load(open(sys.argv[1]))$member)" "$work/cli.json")
   grep -qF "$text" "$work/body" || fail "the details page lacks '$text'"
 done
+echo "== vexa-cli submit"
+port=$(sed -n 's|^https\?://[^:]*:\([0-9]*\)/.*|\1|p' <<<"$url")
+submit() { "$cli" --replay "$root/samples/desktop-ssd-hdd.machine" submit 1 --server 127.0.0.1 "$@"; }
+submit --port "$port" --insecure-http >"$work/submit.out" 2>"$work/submit.err" || fail "vexa-cli submit failed: $(cat "$work/submit.err")"
+number=$(head -n 1 "$work/submit.out")
+[ "$(sed -n 2p "$work/submit.out")" = "${url}details/$number/" ] || fail "vexa-cli submit named no details page"
+status_of "${url}details/$number/report.json" >/dev/null
+# vexa-cli report ends its line; the report itself has no line break.
+cmp -s "$work/body" <(head -c -1 "$work/cli.json") || fail "the report vexa-cli sent differs from vexa-cli report"
+comment=$'100% sure: a&b + c=d\n"quoted" 測試'
+submit --port "$port" --insecure-http --email 'me@example.org' --comment "$comment" >"$work/submit.out" \
+  || fail "vexa-cli submit with a comment failed"
+status_of "${url}details/$(head -n 1 "$work/submit.out")/report.json" >/dev/null
+python3 - "$work/body" "$comment" <<'PY' || fail "the comment or e-mail did not arrive as typed"
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+assert report["留言"] == sys.argv[2] and report["信箱"] == "me@example.org", report["留言"]
+PY
+submit --port 1 --insecure-http >/dev/null 2>"$work/submit.err" && fail "a submit to a closed port succeeded"
+grep -qF '(狀態碼: 0; 接收的字節數: -1)' "$work/submit.err" || fail "a refused connection gave: $(cat "$work/submit.err")"
+
 client report >"$work/report.json"
 status=$(status_of "${url}submit.php" --data-urlencode "data@$work/report.json")
 [ "$status" = 200 ] || fail "submit answered $status: $(cat "$work/body")"
@@ -171,15 +192,29 @@ else
 fi
 stop "$http_pid"
 
-echo "== HTTPS with a throw-away certificate"
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 \
-  -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null || fail "openssl made no certificate"
+echo "== HTTPS with a throw-away certificate authority"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Vexa test authority" \
+  -keyout "$work/ca-key.pem" -out "$work/ca.pem" 2>/dev/null || fail "openssl made no authority"
+openssl req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout "$work/key.pem" -out "$work/cert.csr" 2>/dev/null \
+  || fail "openssl made no request"
+printf 'subjectAltName=IP:127.0.0.1\n' >"$work/san.ext"
+openssl x509 -req -in "$work/cert.csr" -CA "$work/ca.pem" -CAkey "$work/ca-key.pem" -CAcreateserial -days 2 \
+  -extfile "$work/san.ext" -out "$work/cert.pem" 2>/dev/null || fail "openssl signed no certificate"
 start https --cert "$work/cert.pem" --key "$work/key.pem" --db "sqlite:$work/tls.db"
 [[ "$url" = https://* ]] || fail "the HTTPS service announced $url"
-status=$(status_of "${url}submit.php" --cacert "$work/cert.pem" --data-urlencode "data@$work/report.json")
+status=$(status_of "${url}submit.php" --cacert "$work/ca.pem" --data-urlencode "data@$work/report.json")
 [ "$status" = 200 ] || fail "the HTTPS submit answered $status"
 tls_number=$(cat "$work/body")
-[ "$(status_of "${url}details/$tls_number/" --cacert "$work/cert.pem")" = 200 ] || fail "no details page over HTTPS"
+[ "$(status_of "${url}details/$tls_number/" --cacert "$work/ca.pem")" = 200 ] || fail "no details page over HTTPS"
 [ "$(status_of "${url}" )" = 000 ] || fail "an untrusted certificate was accepted"
+port=$(sed -n 's|^https://[^:]*:\([0-9]*\)/.*|\1|p' <<<"$url")
+SSL_CERT_FILE="$work/ca.pem" submit --port "$port" >"$work/submit.out" 2>"$work/submit.err" \
+  || fail "vexa-cli submit over HTTPS failed: $(cat "$work/submit.err")"
+[ "$(sed -n 2p "$work/submit.out")" = "${url}details/$(head -n 1 "$work/submit.out")/" ] \
+  || fail "vexa-cli submit over HTTPS named no details page"
+# The system does not trust the authority: nothing is sent.
+SSL_CERT_FILE=/dev/null submit --port "$port" >/dev/null 2>"$work/submit.err" \
+  && fail "vexa-cli submit trusted an unknown authority"
+grep -qF '未能提交裝置' "$work/submit.err" || fail "an untrusted certificate gave: $(cat "$work/submit.err")"
 stop "$pid"
 echo "vexa-collector end to end passed"
