@@ -31,6 +31,8 @@
 #include "views/win32/DecoderPage.h"
 #include "views/win32/DevicePage.h"
 #include "views/win32/IdentifyPage.h"
+#include "online/win32/SubmitPage.h"
+#include "online/win32/WinInetConnection.h"
 #include "views/win32/PartitionsPage.h"
 #include "views/win32/SmartPage.h"
 
@@ -48,6 +50,7 @@ constexpr UINT kFirstShowMessage = WM_APP + 1;
 constexpr int kFirstSharedImage = 64;
 // System-menu commands of the pages opened on demand.
 constexpr UINT kSysCommandConfig = 32;
+constexpr UINT kSysCommandSubmit = 16;
 constexpr UINT kSysCommandDecoder = 64;
 constexpr UINT kSysCommandDebug = 48;
 
@@ -130,6 +133,7 @@ TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef
 }
 
 void TVexaForm::CreateSharedObjects() {
+  SetHttpOpener(OpenWinInetConnection);
   SetMessageSink([this](std::string_view text, std::uint32_t flags) {
     return MessageBoxW(window, Wide(text).c_str(), Wide(kMessageCaption).c_str(), flags);
   });
@@ -203,6 +207,7 @@ void TVexaForm::AddStartModules() {
   tabs->Add(TabClassOf<TPartitionsPage>());
   tabs->Add(TabClassOf<TBenchmarkPage>());
   tabs->Add(TabClassOf<TIdentifyPage>());
+  tabs->Add(TabClassOf<TSubmitPage>());
   tabs->Add(TabClassOf<TAboutPage>());
 }
 
@@ -258,6 +263,7 @@ void TVexaForm::Shutdown() {
   }
   SetMessageSink({});
   SetProgramRunner({});
+  SetHttpOpener({});
 }
 
 // --- Layout and geometry ----------------------------------------------------------------
@@ -498,6 +504,7 @@ void TVexaForm::AppendSystemMenuCommands() {
   if (!menu) return;
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kSysCommandConfig, Wide("組態").c_str());
+  AppendMenuW(menu, MF_STRING, kSysCommandSubmit, Wide("提交您的 SSD").c_str());
   AppendMenuW(menu, MF_STRING, kSysCommandDecoder, Wide("解碼器型號").c_str());
   AppendMenuW(menu, MF_STRING, kSysCommandDebug, Wide("除錯訊息").c_str());
 }
@@ -630,6 +637,10 @@ LRESULT TVexaForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND: {
       if ((wParam & 0xFFF0) == kSysCommandConfig) {
         ShowPageOfClass(TabClassOf<TConfigPage>());
+        return 0;
+      }
+      if ((wParam & 0xFFF0) == kSysCommandSubmit) {
+        ShowPageOfClass(TabClassOf<TSubmitPage>());
         return 0;
       }
       if ((wParam & 0xFFF0) == kSysCommandDecoder) {

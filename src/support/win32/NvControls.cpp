@@ -190,6 +190,15 @@ HTREEITEM TNvTreeView::AddItem(HTREEITEM parentItem, std::string_view text, LPAR
   return reinterpret_cast<HTREEITEM>(SendMessageW(window, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
+void TNvTreeView::SetItemText(HTREEITEM item, std::string_view text) {
+  std::wstring wide = Wide(text);
+  TVITEMW change{};
+  change.mask = TVIF_TEXT;
+  change.hItem = item;
+  change.pszText = wide.data();
+  SendMessageW(window, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&change));
+}
+
 void TNvTreeView::Clear() { TreeView_DeleteAllItems(window); }
 
 void TNvTreeView::Expand(HTREEITEM item) { TreeView_Expand(window, item, TVE_EXPAND); }

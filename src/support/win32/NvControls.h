@@ -94,6 +94,7 @@ public:
   int ItemHeight() const { return itemHeight; }
 
   HTREEITEM AddItem(HTREEITEM parentItem, std::string_view text, LPARAM data = 0);
+  void SetItemText(HTREEITEM item, std::string_view text);
   void Clear();
   void Expand(HTREEITEM item);
   HTREEITEM Selected() const;
