@@ -13,7 +13,7 @@
 #   VEXA_FUZZ_BUILD: build directory (default build/fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-targets=(RegExFuzz SmartFuzz IdentifyFuzz MachineFileFuzz SettingsFuzz CommandLineFuzz StorageRepliesFuzz)
+targets=(RegExFuzz SmartFuzz IdentifyFuzz MachineFileFuzz SettingsFuzz CommandLineFuzz StorageRepliesFuzz NvmeFuzz)
 usage="usage: fuzz/run.sh TARGET [SECONDS] [libFuzzer options...] | fuzz/run.sh --all MINUTES [TARGET...]"
 build=${VEXA_FUZZ_BUILD:-build/fuzz}
 
@@ -44,6 +44,7 @@ run_target() {
   case "$target" in
     RegExFuzz) options+=(-max_len=4096) ;;      # long subjects come from the repeat flag
     MachineFileFuzz) options+=(-max_len=16384) ;;
+    NvmeFuzz) options+=(-max_len=4096) ;;       # the power states lie past 2048
     *) options+=(-max_len=1024) ;;
   esac
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -6,6 +6,7 @@
 #include "app/cli/CliIdentifyDump.h"
 #include "app/cli/CliKnown.h"
 #include "app/cli/CliMachine.h"
+#include "app/cli/CliNvmeDump.h"
 #include "app/cli/CliRegex.h"
 #include "app/cli/CliReport.h"
 #include "app/cli/CliSmartDump.h"
@@ -20,6 +21,7 @@ std::span<const TCliCommandRow> CliCommandList() {
       {"smart-dump", kCliSmartDumpUsage, RunCliSmartDump, nullptr},
       {"decode", "decode MODEL", RunCliDecode, nullptr},
       {"identify-dump", kCliIdentifyDumpUsage, RunCliIdentifyDump, nullptr},
+      {"nvme-dump", kCliNvmeDumpUsage, RunCliNvmeDump, nullptr},
       {"list", kCliListUsage, nullptr, RunCliList},
       {"info", kCliInfoUsage, nullptr, RunCliInfo},
       {"smart", kCliSmartUsage, nullptr, RunCliSmart},
