@@ -1,14 +1,16 @@
 // Reader of machine files. Line by line: a header, sections ([os], [device PATH],
 // [volume X:]) of "key value..." lines, and hex or table blocks closed by "end".
 // Every problem stops the reading with the file, the line and what is wrong; what a
-// file leaves out is derived afterwards (size and geometry from IDENTIFY, descriptor
-// texts from IDENTIFY, volume sizes from the partition layout).
+// file leaves out is derived afterwards (size and geometry from IDENTIFY or the NVMe
+// namespace, descriptor texts from IDENTIFY or Identify Controller, volume sizes from
+// the partition layout).
 #include "platform/MachineFile.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <utility>
 
+#include "platform/MachineFileNvme.h"
 #include "support/Bytes.h"
 #include "support/Error.h"
 #include "support/Format.h"
@@ -25,6 +27,7 @@ namespace {
 constexpr std::size_t kMaxFileBytes = 16u << 20;
 constexpr std::size_t kIdentifyWords = 256;
 constexpr std::size_t kBlockBytes = 512;
+constexpr std::size_t kNvmeBlockBytes = 4096;
 constexpr std::size_t kSmartEntries = 30;
 constexpr std::size_t kMaxShown = 40;
 // {EBD0A0A2-B9E5-4433-87C0-68B6B72699C7}, the basic-data partition type.
@@ -117,7 +120,17 @@ std::uint64_t IdentifySectors(const TBlock512& block) {
 }
 
 enum class TSection : std::uint8_t { None, Os, Device, Volume };
-enum class TBlockKind : std::uint8_t { None, Identify, SmartData, SmartThresholds, SmartTable };
+enum class TBlockKind : std::uint8_t {
+  None,
+  Identify,
+  SmartData,
+  SmartThresholds,
+  SmartTable,
+  NvmeIdentify,
+  NvmeNamespace,
+  NvmeHealth,       // hexadecimal bytes, or a table once its first line names a field
+  NvmeHealthTable,
+};
 
 // What a device section stated, so that the rest can be derived afterwards.
 struct TDeviceGiven {
@@ -135,6 +148,7 @@ struct TDeviceGiven {
   bool layout = false;
   TMachineGeometry geometryValues;
   std::size_t geometryLine = 0;
+  std::size_t nvmeNamespaceLine = 0;
 };
 
 struct TVolumeGiven {
@@ -221,6 +235,8 @@ private:
   std::size_t blockLine = 0;
   std::vector<std::uint8_t> blockBytes;
   std::vector<TSmartTableRow> tableRows;
+  TBlock512 healthTable{};
+  std::vector<const TNvmeHealthKey*> healthGiven;
 
   [[noreturn]] void Fail(const std::string& problem) const {
     throw EVexaError(Format("%s:%u: %s", machine.fileName, lineNumber, problem));
@@ -519,6 +535,23 @@ private:
       blockLine = lineNumber;
       blockBytes.clear();
       tableRows.clear();
+    } else if (key == "nvme-identify" || key == "nvme-namespace" || key == "nvme-health") {
+      if (tokens.size() != 1) Fail(Format("\"%s\" starts a block: its lines follow, then \"end\"", key));
+      block = key == "nvme-identify"    ? TBlockKind::NvmeIdentify
+              : key == "nvme-namespace" ? TBlockKind::NvmeNamespace
+                                        : TBlockKind::NvmeHealth;
+      if (block == TBlockKind::NvmeNamespace) DeviceGiven().nvmeNamespaceLine = lineNumber;
+      blockLine = lineNumber;
+      blockBytes.clear();
+      healthTable.fill(0);
+      healthGiven.clear();
+    } else if (key == "nvme-property") {
+      const std::string& value = Single(tokens).text;
+      const auto found = std::find(kNvmePropertyNames.begin(), kNvmePropertyNames.end(), value);
+      if (found == kNvmePropertyNames.end()) {
+        Fail(Format("unknown nvme-property \"%s\" (device, adapter or both)", Shown(value)));
+      }
+      device.nvmeProperty = static_cast<TNvmeProperty>(found - kNvmePropertyNames.begin());
     } else if (key == "smart-thresholds") {
       if (Single(tokens).text != "none") Fail("\"smart-thresholds\" starts a block, or is \"smart-thresholds none\"");
       device.smartThresholds.reset();
@@ -726,8 +759,19 @@ private:
   }
 
   void BlockLine(const std::vector<TToken>& tokens) {
+    // A health block is a table when its first word is not hexadecimal: so an unknown
+    // key on the first line is reported as one.
+    if (block == TBlockKind::NvmeHealth && blockBytes.empty() &&
+        (tokens[0].quoted || !std::all_of(tokens[0].text.begin(), tokens[0].text.end(),
+                                          [](char c) { return HexDigit(c) >= 0; }))) {
+      block = TBlockKind::NvmeHealthTable;
+    }
     if (block == TBlockKind::SmartTable) {
       TableRow(tokens);
+      return;
+    }
+    if (block == TBlockKind::NvmeHealthTable) {
+      HealthRow(tokens);
       return;
     }
     for (const TToken& token : tokens) {
@@ -740,7 +784,7 @@ private:
       } else if (token.quoted || token.text.size() % 2 != 0) {
         Fail(Format("\"%s\" is not a run of hexadecimal byte pairs", Shown(token.text)));
       }
-      const std::size_t limit = block == TBlockKind::Identify ? kIdentifyWords * 2 : kBlockBytes;
+      const std::size_t limit = BlockLimit();
       // Each pair of digits is one byte; IDENTIFY words are written high byte first
       // and stored little-endian.
       std::vector<std::uint8_t> bytes;
@@ -753,9 +797,42 @@ private:
       if (block == TBlockKind::Identify) std::swap(bytes[0], bytes[1]);
       if (blockBytes.size() + bytes.size() > limit) {
         Fail(block == TBlockKind::Identify ? std::string("more than 256 IDENTIFY words")
-                                           : std::string("more than 512 bytes"));
+                                           : Format("more than %u bytes", limit));
       }
       blockBytes.insert(blockBytes.end(), bytes.begin(), bytes.end());
+    }
+  }
+
+  std::size_t BlockLimit() const {
+    switch (block) {
+      case TBlockKind::Identify:
+        return kIdentifyWords * 2;
+      case TBlockKind::NvmeIdentify:
+      case TBlockKind::NvmeNamespace:
+        return kNvmeBlockBytes;
+      default:
+        return kBlockBytes;
+    }
+  }
+
+  void HealthRow(const std::vector<TToken>& tokens) {
+    if (tokens.size() != 2) Fail("an nvme-health row is: field value");
+    const std::string& key = tokens[0].text;
+    const TNvmeHealthKey* field = tokens[0].quoted ? nullptr : machinefile::FindNvmeHealthKey(key);
+    if (!field) Fail(Format("unknown NVMe health field \"%s\" (critical_warning, temperature, ...)", Shown(key)));
+    if (std::find(healthGiven.begin(), healthGiven.end(), field) != healthGiven.end()) {
+      Fail(Format("\"%s\" is given twice", key));
+    }
+    healthGiven.push_back(field);
+    const TToken& value = tokens[1];
+    switch (value.quoted ? machinefile::TValueProblem::NotNumber
+                         : machinefile::PutNvmeHealthValue(*field, value.text, healthTable)) {
+      case machinefile::TValueProblem::None:
+        break;
+      case machinefile::TValueProblem::NotNumber:
+        Fail(Format("%s: \"%s\" is not a number (decimal, or hexadecimal after 0x)", key, Shown(value.text)));
+      case machinefile::TValueProblem::TooLarge:
+        Fail(Format("%s: %s is larger than %s", key, Shown(value.text), machinefile::NvmeHealthMaximum(*field)));
     }
   }
 
@@ -777,27 +854,39 @@ private:
 
   void FinishBlock() {
     TMachineDevice& device = Device();
-    const auto take = [&](std::optional<TBlock512>& target, std::size_t expected, std::string_view what) {
+    const auto take = [&]<typename TBlock>(std::optional<TBlock>& target, std::string_view what) {
+      const std::size_t expected = std::tuple_size_v<TBlock>;
       if (blockBytes.size() != expected) {
         lineNumber = blockLine;
-        Fail(Format("the %s block holds %u %s, %u expected", what,
-                    block == TBlockKind::Identify ? blockBytes.size() / 2 : blockBytes.size(),
-                    block == TBlockKind::Identify ? "words" : "bytes",
-                    block == TBlockKind::Identify ? kIdentifyWords : kBlockBytes));
+        const bool words = block == TBlockKind::Identify;
+        Fail(Format("the %s block holds %u %s, %u expected", what, words ? blockBytes.size() / 2 : blockBytes.size(),
+                    words ? "words" : "bytes", words ? expected / 2 : expected));
       }
-      TBlock512 bytes{};
+      TBlock bytes{};
       std::copy(blockBytes.begin(), blockBytes.end(), bytes.begin());
       target = bytes;
     };
     switch (block) {
       case TBlockKind::Identify:
-        take(device.identify, kIdentifyWords * 2, "identify");
+        take(device.identify, "identify");
         break;
       case TBlockKind::SmartData:
-        take(device.smartData, kBlockBytes, "smart-data");
+        take(device.smartData, "smart-data");
         break;
       case TBlockKind::SmartThresholds:
-        take(device.smartThresholds, kBlockBytes, "smart-thresholds");
+        take(device.smartThresholds, "smart-thresholds");
+        break;
+      case TBlockKind::NvmeIdentify:
+        take(device.nvmeIdentify, "nvme-identify");
+        break;
+      case TBlockKind::NvmeNamespace:
+        take(device.nvmeNamespace, "nvme-namespace");
+        break;
+      case TBlockKind::NvmeHealth:
+        take(device.nvmeHealth, "nvme-health");
+        break;
+      case TBlockKind::NvmeHealthTable:
+        device.nvmeHealth = healthTable;
         break;
       case TBlockKind::SmartTable: {
         TBlock512 data{}, thresholds{};
@@ -845,9 +934,21 @@ private:
       }
     }
     const bool optical = device.kind == TMachineDeviceKind::CdRom;
-    if (!given.size && device.identify && !optical) device.size = IdentifySectors(*device.identify) * 512;
+    if (!given.size && device.identify && !optical) {
+      device.size = IdentifySectors(*device.identify) * 512;
+    } else if (!given.size && device.nvmeNamespace && !optical) {
+      const std::optional<std::uint64_t> bytes = machinefile::NvmeNamespaceBytes(*device.nvmeNamespace);
+      if (!bytes) {
+        lineNumber = given.nvmeNamespaceLine;
+        Fail("the namespace's blocks × block size do not fit in 64 bits: give \"size\"");
+      }
+      device.size = *bytes;
+    }
 
     TMachineGeometry geometry = given.geometryValues;
+    if (geometry.bytesPerSector == 0 && device.nvmeNamespace && !optical) {
+      geometry.bytesPerSector = static_cast<std::uint32_t>(machinefile::NvmeBlockSize(*device.nvmeNamespace));
+    }
     if (geometry.bytesPerSector == 0) geometry.bytesPerSector = optical ? 2048 : 512;
     if (geometry.tracksPerCylinder == 0) geometry.tracksPerCylinder = optical ? 64 : 255;
     if (geometry.sectorsPerTrack == 0) geometry.sectorsPerTrack = optical ? 32 : 63;
@@ -866,7 +967,9 @@ private:
     device.geometry = geometry;
 
     TMachineDescriptor& descriptor = device.descriptor;
-    if (!given.busType) descriptor.busType = device.kind == TMachineDeviceKind::ScsiPort ? 1 : 11;
+    if (!given.busType) {
+      descriptor.busType = device.kind == TMachineDeviceKind::ScsiPort ? 1 : device.HasNvme() ? 17 : 11;
+    }
     if (!given.deviceType) descriptor.deviceType = optical ? 5 : 0;
     if (!given.removable) descriptor.removable = optical;
     if (!given.commandQueueing) descriptor.commandQueueing = !optical;
@@ -874,6 +977,14 @@ private:
       if (!given.product) descriptor.product = IdentifyText(*device.identify, 27, 20);
       if (!given.revision) descriptor.revision = IdentifyText(*device.identify, 23, 4);
       if (!given.serial) descriptor.serial = IdentifyText(*device.identify, 10, 10);
+    } else if (device.nvmeIdentify) {
+      namespace mf = machinefile;
+      const TBlock4096& controller = *device.nvmeIdentify;
+      if (!given.product) descriptor.product = mf::NvmeText(controller, mf::kNvmeModelOffset, mf::kNvmeModelLength);
+      if (!given.revision) {
+        descriptor.revision = mf::NvmeText(controller, mf::kNvmeFirmwareOffset, mf::kNvmeFirmwareLength);
+      }
+      if (!given.serial) descriptor.serial = mf::NvmeText(controller, mf::kNvmeSerialOffset, mf::kNvmeSerialLength);
     }
     for (const TMachinePartition& partition : device.layout.partitions) {
       if (device.size != 0 && partition.start + partition.length > device.size) {

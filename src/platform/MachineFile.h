@@ -1,7 +1,7 @@
 // The machine file: a UTF-8 text a person can write and read that describes a
 // recorded machine for the replay machine: its OS facts, its devices (which request
-// routes answer, IDENTIFY and SMART data, geometry, descriptor, partition layout, a
-// read model) and its volumes. The format is documented in docs/MACHINE-FILE.md.
+// routes answer, IDENTIFY and SMART data, NVMe data, geometry, descriptor, partition
+// layout, a read model) and its volumes. The format is documented in docs/MACHINE-FILE.md.
 // A malformed file is refused with EVexaError "FILE:LINE: problem".
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,6 +110,23 @@ struct TMachineSmartVersion {
 };
 
 using TBlock512 = std::array<std::uint8_t, 512>;
+using TBlock4096 = std::array<std::uint8_t, 4096>;
+
+// Which protocol-specific property an NVMe drive's driver answers: both, or only the
+// device's (50) or the adapter's (49), as older drivers do; the other fails with 1.
+enum class TNvmeProperty : std::uint8_t { Both, Device, Adapter };
+inline constexpr std::size_t kNvmePropertyCount = 3;
+// The values' names in the file, in enum order.
+extern const std::array<std::string_view, kNvmePropertyCount> kNvmePropertyNames;
+
+// One named field of the NVMe health log, as an nvme-health table writes it.
+struct TNvmeHealthKey {
+  std::uint16_t offset;
+  std::uint8_t size;  // 1, 2, 4 or 16 bytes, little-endian
+  std::string_view key;
+};
+// The fields in log order; the keys are those the program shows the fields by.
+std::span<const TNvmeHealthKey> NvmeHealthKeys();
 
 struct TMachineDevice {
   std::size_t line = 0;
@@ -119,6 +137,11 @@ struct TMachineDevice {
   std::optional<TBlock512> identify;
   std::optional<TBlock512> smartData;
   std::optional<TBlock512> smartThresholds;  // none: READ THRESHOLDS is aborted
+  // An NVMe drive's data; a device with none of them refuses the NVMe queries.
+  std::optional<TBlock4096> nvmeIdentify;   // Identify Controller
+  std::optional<TBlock4096> nvmeNamespace;  // Identify Namespace of namespace 1
+  std::optional<TBlock512> nvmeHealth;      // SMART / Health Information log page
+  TNvmeProperty nvmeProperty = TNvmeProperty::Both;
   TMachineSmartVersion smartVersion;
   std::uint64_t size = 0;
   TMachineGeometry geometry;
@@ -126,6 +149,7 @@ struct TMachineDevice {
   TMachineLayout layout;
   TMachineReadModel readModel;
 
+  bool HasNvme() const { return nvmeIdentify || nvmeNamespace || nvmeHealth; }
   const TRouteAnswer& Route(TMachineRoute route) const {
     return routes[static_cast<std::size_t>(route)];
   }

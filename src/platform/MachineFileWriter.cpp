@@ -3,6 +3,7 @@
 // Texts are quoted, with escapes for what a line cannot hold.
 #include "platform/MachineFileWriter.h"
 
+#include "platform/MachineFileNvme.h"
 #include "support/Format.h"
 #include "support/Text.h"
 
@@ -46,7 +47,7 @@ std::string Version(const TOsVersion& version) {
 std::string Number(std::uint64_t value) { return std::to_string(value); }
 
 // 16 bytes a line, as xxd -p writes them, or 8 words a line for IDENTIFY.
-void Block(std::string& out, std::string_view key, const TBlock512& block, bool words) {
+void Block(std::string& out, std::string_view key, std::span<const std::uint8_t> block, bool words) {
   out += key;
   out += '\n';
   if (words) {
@@ -125,6 +126,29 @@ void Layout(std::string& out, const TMachineDevice& device) {
   }
 }
 
+// The health log as a table of its fields when they hold all of it, so that a
+// person can read the file; as bytes when the drive filled anything else.
+void NvmeHealth(std::string& out, const TBlock512& block) {
+  if (!machinefile::NvmeHealthTableHolds(block)) {
+    Block(out, "nvme-health", block, false);
+    return;
+  }
+  out += "nvme-health\n";
+  for (const TNvmeHealthKey& field : NvmeHealthKeys()) {
+    out += Format("%-28s %s\n", field.key, machinefile::NvmeHealthValueText(field, block));
+  }
+  out += "end\n";
+}
+
+void Nvme(std::string& out, const TMachineDevice& device) {
+  if (device.nvmeProperty != TNvmeProperty::Both) {
+    out += "nvme-property " + std::string(kNvmePropertyNames[static_cast<std::size_t>(device.nvmeProperty)]) + "\n";
+  }
+  if (device.nvmeIdentify) Block(out, "nvme-identify", *device.nvmeIdentify, false);
+  if (device.nvmeNamespace) Block(out, "nvme-namespace", *device.nvmeNamespace, false);
+  if (device.nvmeHealth) NvmeHealth(out, *device.nvmeHealth);
+}
+
 void Device(std::string& out, const TMachineDevice& device) {
   out += "[device " + device.path + "]\n";
   out += Format("kind %s\nnumber %u\n", kKindNames[static_cast<std::size_t>(device.kind)], device.number);
@@ -148,6 +172,7 @@ void Device(std::string& out, const TMachineDevice& device) {
   if (device.identify) Block(out, "identify", *device.identify, true);
   if (device.smartData) Block(out, "smart-data", *device.smartData, false);
   if (device.smartThresholds) Block(out, "smart-thresholds", *device.smartThresholds, false);
+  Nvme(out, device);
   Layout(out, device);
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/MachineFileNvme.h"
 #include "platform/ReplayMachineDetail.h"
 #include "platform/StorageLayout.h"
 #include "support/Bytes.h"
@@ -51,6 +52,31 @@ std::optional<TBlock512> BlockAt(const std::vector<std::uint8_t>& reply, std::si
   return block;
 }
 
+template <typename TBlock>
+std::optional<TBlock> BlockOf(TBytes bytes) {
+  if (bytes.size() < std::tuple_size_v<TBlock>) return std::nullopt;
+  TBlock block{};
+  std::copy_n(bytes.begin(), block.size(), block.begin());
+  return block;
+}
+
+// The NVMe data of a protocol-specific property reply, where its descriptor says it
+// lies; empty when the descriptor is short, not the driver's, or points outside.
+TBytes NvmeAnswer(TBytes reply) {
+  namespace pd = st::protocoldata;
+  namespace pdd = st::protocoldescriptor;
+  if (reply.size() < pdd::kSize || GetU32(reply, pdd::kVersion) != pdd::kSize ||
+      GetU32(reply, pdd::kSizeField) != pdd::kSize) {
+    return {};
+  }
+  // In 64 bits, where a 32-bit offset cannot wrap around as it can in a 32-bit size_t.
+  const std::uint64_t start =
+      std::uint64_t{pdd::kProtocolSpecificData} + GetU32(reply, pdd::kProtocolSpecificData + pd::kDataOffset);
+  const std::uint32_t length = GetU32(reply, pdd::kProtocolSpecificData + pd::kDataLength);
+  if (start < pdd::kSize || start + length > reply.size()) return {};
+  return reply.subspan(static_cast<std::size_t>(start), length);
+}
+
 // A text of the device descriptor at the offset the field holds; empty at offset 0.
 std::string DescriptorText(TBytes reply, std::size_t field) { return ZeroTerminatedTextAt(reply, GetU32(reply, field)); }
 
@@ -63,6 +89,15 @@ public:
     const std::optional<TMachineRoute> route = RouteOf(request.code);
     if (!route) return;
     const auto index = static_cast<std::size_t>(*route);
+    if (const std::optional<std::size_t> nvme = NvmeProperty(request)) {
+      const std::size_t at = st::propertyquery::kAdditionalParameters;
+      namespace pd = st::protocoldata;
+      TNvmeOutcome& outcome = nvmeOutcomes[{GetU32(request.input, at + pd::kDataType),
+                                            GetU32(request.input, at + pd::kRequestValue),
+                                            GetU32(request.input, at + pd::kRequestSubValue)}];
+      const bool delivered = request.result.ok && !NvmeAnswer(request.reply).empty();
+      (delivered ? outcome.answered : outcome.failed)[*nvme] = true;
+    }
     if (!request.result.ok) {
       if (!answered[index]) device.routes[index] = {TRouteAnswer::TKind::Fails, request.result.error};
       return;
@@ -102,6 +137,15 @@ public:
       device.routes[sat] = {TRouteAnswer::TKind::ScsiStatus, *satStatus};
     }
     if (device.smartData && !thresholdsRead) device.smartThresholds.reset();
+    // A driver that failed one protocol-specific property where the other answered
+    // the same request has only that other one. A request both failed says nothing:
+    // the drive may just lack that data.
+    bool adapterOnly = false, deviceOnly = false;
+    for (const auto& [what, outcome] : nvmeOutcomes) {
+      adapterOnly = adapterOnly || (outcome.answered[0] && outcome.failed[1]);
+      deviceOnly = deviceOnly || (outcome.answered[1] && outcome.failed[0]);
+    }
+    if (adapterOnly != deviceOnly) device.nvmeProperty = adapterOnly ? TNvmeProperty::Adapter : TNvmeProperty::Device;
   }
 
 private:
@@ -110,6 +154,12 @@ private:
   std::optional<std::uint64_t> size, geometrySize;
   bool satGood = false, thresholdsRead = false;
   std::optional<std::uint8_t> satStatus;
+  // Per NVMe request (data type, value, sub-value), how each protocol-specific
+  // property met it: index 0 the adapter's (49), 1 the device's (50).
+  struct TNvmeOutcome {
+    std::array<bool, 2> answered{}, failed{};
+  };
+  std::map<std::array<std::uint32_t, 3>, TNvmeOutcome> nvmeOutcomes;
 
   // An ATA command's data, whichever route carried it.
   void AtaData(const std::array<std::uint8_t, 8>& registers, const std::optional<TBlock512>& data) {
@@ -180,8 +230,53 @@ private:
                            GetU32(reply, v::kCapabilities)};
   }
 
+  // Which protocol-specific property (0 adapter, 1 device) an NVMe query asked for.
+  static std::optional<std::size_t> NvmeProperty(const TRequest& request) {
+    namespace pq = st::propertyquery;
+    if (request.code != st::kIoctlStorageQueryProperty || request.input.size() < pq::kAdditionalParameters ||
+        GetU32(request.input, pq::kQueryType) != pq::kPropertyStandardQuery ||
+        GetU32(request.input, pq::kAdditionalParameters + st::protocoldata::kProtocolType) !=
+            st::protocoldata::kProtocolTypeNvme) {
+      return std::nullopt;
+    }
+    switch (GetU32(request.input, pq::kPropertyId)) {
+      case pq::kStorageAdapterProtocolSpecificProperty: return 0;
+      case pq::kStorageDeviceProtocolSpecificProperty: return 1;
+      default: return std::nullopt;
+    }
+  }
+
+  // Identify Controller, Identify Namespace 1 or the health log, by the request.
+  void NvmeReply(const TRequest& request) {
+    namespace pd = st::protocoldata;
+    const TBytes input = request.input;
+    const TBytes data = input.subspan(std::min(input.size(), st::propertyquery::kAdditionalParameters));
+    const TBytes answer = NvmeAnswer(request.reply);
+    const std::uint32_t value = GetU32(data, pd::kRequestValue);
+    switch (GetU32(data, pd::kDataType)) {
+      case pd::kNvmeDataTypeIdentify:
+        if (value == pd::kNvmeIdentifyController) {
+          if (auto block = BlockOf<TBlock4096>(answer)) device.nvmeIdentify = block;
+        } else if (value == pd::kNvmeIdentifyNamespace && GetU32(data, pd::kRequestSubValue) == 1) {
+          if (auto block = BlockOf<TBlock4096>(answer)) device.nvmeNamespace = block;
+        }
+        break;
+      case pd::kNvmeDataTypeLogPage:
+        if (value == pd::kNvmeLogHealth) {
+          if (auto block = BlockOf<TBlock512>(answer)) device.nvmeHealth = block;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
   void PropertyReply(const TRequest& request) {
     namespace dd = st::devicedescriptor;
+    if (NvmeProperty(request)) {
+      NvmeReply(request);
+      return;
+    }
     if (request.input.size() < 8 || GetU32(request.input, st::propertyquery::kPropertyId) != 0 ||
         GetU32(request.input, st::propertyquery::kQueryType) != st::propertyquery::kPropertyStandardQuery ||
         request.reply.size() < dd::kSize) {
@@ -271,6 +366,12 @@ void HideIdentifySerial(TBlock512& block, std::size_t index) {
   }
 }
 
+// Identify Controller's serial number with the placeholder, blank-padded as drives pad it.
+void HideNvmeSerial(TBlock4096& block, std::size_t index) {
+  const std::string text = Placeholder(index, machinefile::kNvmeSerialLength);
+  std::copy(text.begin(), text.end(), block.begin() + machinefile::kNvmeSerialOffset);
+}
+
 }  // namespace
 
 THandle TRecordingMachine::Open(std::string_view path, const TOpenMode& mode) {
@@ -336,6 +437,7 @@ TMachineFile TRecordingMachine::Recorded(const TRecordingOptions& options) {
     if (!options.keepSerials) {
       ++serialIndex;
       if (device.identify) HideIdentifySerial(*device.identify, serialIndex);
+      if (device.nvmeIdentify) HideNvmeSerial(*device.nvmeIdentify, serialIndex);
       if (!device.descriptor.serial.empty()) {
         device.descriptor.serial = Placeholder(serialIndex, device.descriptor.serial.size());
       }

@@ -1,6 +1,6 @@
 // A Machine that passes every call through and remembers what the devices answered,
 // so that a machine can be written afterwards as a machine file: the routes that
-// answered and those that failed with their codes, IDENTIFY and SMART blocks,
+// answered and those that failed with their codes, IDENTIFY, SMART and NVMe blocks,
 // descriptors, sizes, geometry and partition layouts, as the program's own requests
 // met them. Volumes and the operating system's facts are asked for when the
 // recording is taken. What the program never asked stays at the file's defaults,

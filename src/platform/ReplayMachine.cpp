@@ -529,6 +529,9 @@ TIoResult ReplayMachine::QueryProperty(const TMachineDevice& device, std::span<c
   };
   const TMachineDescriptor& d = device.descriptor;
   switch (id) {
+    case pq::kStorageAdapterProtocolSpecificProperty:
+    case pq::kStorageDeviceProtocolSpecificProperty:
+      return NvmeProperty(device, id, in, out);
     case pq::kStorageDeviceProperty: {
       namespace dd = st::devicedescriptor;
       header(dd::kSize);

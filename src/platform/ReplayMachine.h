@@ -128,6 +128,9 @@ private:
                      std::span<std::uint8_t> output);
   TIoResult QueryProperty(const TMachineDevice& device, std::span<const std::uint8_t> input,
                           std::span<std::uint8_t> output);
+  // The protocol-specific properties (49 adapter, 50 device) an NVMe drive answers.
+  TIoResult NvmeProperty(const TMachineDevice& device, std::uint32_t id, std::span<const std::uint8_t> input,
+                         std::span<std::uint8_t> output);
   TIoResult Geometry(const TMachineDevice& device, bool extended, std::span<std::uint8_t> output);
   TIoResult PartitionInfo(const TMachineDevice& device, const TMachinePartition* partition, bool extended,
                           std::span<std::uint8_t> output);

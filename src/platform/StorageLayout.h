@@ -159,9 +159,44 @@ inline constexpr std::uint32_t kStorageAdapterProperty = 1;
 inline constexpr std::uint32_t kStorageAccessAlignmentProperty = 6;
 inline constexpr std::uint32_t kStorageDeviceSeekPenaltyProperty = 7;
 inline constexpr std::uint32_t kStorageDeviceTrimProperty = 8;
+inline constexpr std::uint32_t kStorageAdapterProtocolSpecificProperty = 49;
+inline constexpr std::uint32_t kStorageDeviceProtocolSpecificProperty = 50;
 inline constexpr std::uint32_t kPropertyStandardQuery = 0;
 inline constexpr std::uint32_t kPropertyExistsQuery = 1;
 }  // namespace propertyquery
+
+// STORAGE_PROTOCOL_SPECIFIC_DATA: in a protocol-specific property query, what the
+// driver is to ask the drive; in the reply, where the drive's answer lies. Offsets of
+// the data count from the start of this structure.
+namespace protocoldata {
+inline constexpr std::size_t kSize = 40;
+inline constexpr std::size_t kProtocolType = 0;
+inline constexpr std::size_t kDataType = 4;
+inline constexpr std::size_t kRequestValue = 8;
+inline constexpr std::size_t kRequestSubValue = 12;
+inline constexpr std::size_t kDataOffset = 16;
+inline constexpr std::size_t kDataLength = 20;
+inline constexpr std::size_t kFixedReturnData = 24;
+inline constexpr std::size_t kRequestSubValue2 = 28;
+inline constexpr std::size_t kRequestSubValue3 = 32;
+inline constexpr std::size_t kRequestSubValue4 = 36;
+inline constexpr std::uint32_t kProtocolTypeNvme = 3;
+inline constexpr std::uint32_t kNvmeDataTypeIdentify = 1;
+inline constexpr std::uint32_t kNvmeDataTypeLogPage = 2;
+// NVMe's own numbers, carried in the request value: the Identify CNS and the log page.
+inline constexpr std::uint32_t kNvmeIdentifyNamespace = 0;
+inline constexpr std::uint32_t kNvmeIdentifyController = 1;
+inline constexpr std::uint32_t kNvmeLogHealth = 2;
+}  // namespace protocoldata
+
+// STORAGE_PROTOCOL_DATA_DESCRIPTOR, the reply to a protocol-specific property query:
+// the descriptor header, then the protocol-specific data as the driver filled it in.
+namespace protocoldescriptor {
+inline constexpr std::size_t kSize = 48;
+inline constexpr std::size_t kVersion = 0;
+inline constexpr std::size_t kSizeField = 4;
+inline constexpr std::size_t kProtocolSpecificData = 8;
+}  // namespace protocoldescriptor
 
 // STORAGE_DESCRIPTOR_HEADER, the start of every property reply.
 namespace descriptorheader {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "device/NvmeData.h"
 #include "platform/MachineText.h"
 #include "support/Error.h"
 #include "support/Text.h"
@@ -147,12 +148,78 @@ TEST(MachineFile, RefusalsNameFileLineAndProblem) {
       // Wraps to 0 in 64 bits: once a division by zero.
       {head + "size 1000\ngeometry tracks 0x80000000 sectors 4 bytes 0x80000000\n",
        "bad.machine:4: the geometry's bytes × tracks × sectors do not fit in 64 bits"},
+      {head + "nvme-health\ntemperature 310\ncolour 5\nend\n", "bad.machine:5: unknown NVMe health field \"colour\""},
+      {head + "nvme-health\ncolour 5\nend\n", "bad.machine:4: unknown NVMe health field \"colour\""},
+      {head + "nvme-health\ntemperature 65536\nend\n", "bad.machine:4: temperature: 65536 is larger than 65535"},
+      {head + "nvme-health\ncritical_warning 0x100\nend\n", "bad.machine:4: critical_warning: 0x100 is larger than 255"},
+      {head + "nvme-health\npower_on_hours 340282366920938463463374607431768211456\nend\n",
+       "bad.machine:4: power_on_hours: 340282366920938463463374607431768211456 is larger than "
+       "340282366920938463463374607431768211455"},
+      {head + "nvme-health\nmedia_errors 1e3\nend\n", "bad.machine:4: media_errors: \"1e3\" is not a number"},
+      {head + "nvme-health\nmedia_errors 1\nmedia_errors 2\nend\n", "bad.machine:5: \"media_errors\" is given twice"},
+      {head + "nvme-health\n" + test::BytesHex(kIdentify) + "temperature 1\nend\n",
+       "bad.machine:36: \"temperature\" is not a run of hexadecimal byte pairs"},
+      {head + "nvme-identify\n" + test::BytesHex(kIdentify) + "end\n",
+       "bad.machine:3: the nvme-identify block holds 512 bytes, 4096 expected"},
+      {head + "nvme-namespace\nnvme-property device\nend\n", "bad.machine:4: \"nvme-property\" is not a run"},
+      {head + "nvme-property driver\n", "bad.machine:3: unknown nvme-property \"driver\""},
+      {head + "nvme-namespace\n" + test::HexLines(test::MakeNvmeNamespace(0x0100000000000000ull, 12)) + "end\n",
+       "bad.machine:3: the namespace's blocks × block size do not fit in 64 bits"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.text);
     const std::string message = Refusal(c.text);
     EXPECT_EQ(message.substr(0, c.expected.size()), c.expected) << message;
   }
+}
+
+// The table's keys are the ones the program shows the fields by.
+TEST(MachineFile, NvmeHealthKeysAreTheFieldsKeys) {
+  const std::span<const TNvmeHealthKey> keys = NvmeHealthKeys();
+  const std::span<const TNvmeHealthField> fields = NvmeHealthFields();
+  ASSERT_EQ(keys.size(), fields.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    EXPECT_EQ(keys[i].key, fields[i].key);
+    EXPECT_EQ(keys[i].offset, fields[i].offset) << keys[i].key;
+    EXPECT_EQ(keys[i].size, fields[i].size) << keys[i].key;
+  }
+}
+
+TEST(MachineFile, NvmeBlocksAndWhatTheyDecide) {
+  const TMachineFile file = ParseMachineFile(
+      "vexa-machine 1\n[device \\\\.\\PhysicalDrive0]\nnvme-property adapter\nnvme-identify\n" +
+          test::HexLines(test::MakeNvmeController("Vexa NVMe 2TB", "VN42", "1.0")) + "end\nnvme-namespace\n" +
+          test::HexLines(test::MakeNvmeNamespace(488378646, 12)) +
+          "end\nnvme-health\n"
+          "critical_warning 0x01\n"
+          "data_units_read 340282366920938463463374607431768211455\n"
+          "host_read_commands 0x1000000000000000000000000000000\n"
+          "end\n"
+          "[device \\\\.\\PhysicalDrive1]\nbus-type sata\nsize 4096\nproduct \"Given\"\nnvme-health\n" +
+          test::BytesHex(TBlock512{}) + "end\n",
+      "nvme.machine");
+  const TMachineDevice& nvme = file.devices.at(0);
+  EXPECT_EQ(nvme.nvmeProperty, TNvmeProperty::Adapter);
+  EXPECT_EQ(nvme.descriptor.busType, 17u);
+  EXPECT_EQ(nvme.size, 488378646ull * 4096);
+  EXPECT_EQ(nvme.geometry.bytesPerSector, 4096u);
+  EXPECT_EQ(nvme.descriptor.product, "Vexa NVMe 2TB");
+  EXPECT_EQ(nvme.descriptor.revision, "1.0");
+  EXPECT_EQ(nvme.descriptor.serial, "VN42");
+  ASSERT_TRUE(nvme.nvmeHealth);
+  const TBlock512& health = *nvme.nvmeHealth;
+  EXPECT_EQ(health[0], 1);
+  EXPECT_EQ(GetU64(health, 32), ~0ull);
+  EXPECT_EQ(GetU64(health, 40), ~0ull);
+  EXPECT_EQ(GetU64(health, 64), 0u);
+  EXPECT_EQ(GetU64(health, 72), 0x0100000000000000ull);
+  EXPECT_EQ(std::count(health.begin() + 80, health.end(), 0), 512 - 80);
+  // What a section states wins over the NVMe blocks.
+  const TMachineDevice& given = file.devices.at(1);
+  EXPECT_EQ(given.descriptor.busType, 11u);
+  EXPECT_EQ(given.size, 4096u);
+  EXPECT_EQ(given.descriptor.product, "Given");
+  EXPECT_EQ(given.nvmeHealth, TBlock512{});
 }
 
 TEST(MachineFile, MissingFileIsNamed) {

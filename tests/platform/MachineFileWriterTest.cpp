@@ -37,7 +37,7 @@ std::string Shown(TMachineFile file) {
 }
 
 TEST(MachineFileWriter, SamplesReadBackAsTheSameMachine) {
-  for (const char* name : {"desktop-ssd-hdd.machine", "laptop-sat.machine"}) {
+  for (const char* name : {"desktop-ssd-hdd.machine", "laptop-sat.machine", "nvme-desktop.machine"}) {
     SCOPED_TRACE(name);
     const TMachineFile original = Sample(name);
     const std::string written = WriteMachineFile(original, "written by a test\nsecond line");

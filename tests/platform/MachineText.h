@@ -1,9 +1,10 @@
 // Builders of machine-file text for tests: a plausible IDENTIFY block with a valid
-// checksum, and blocks written as the machine file expects them.
+// checksum, NVMe Identify blocks, and blocks written as the machine file expects them.
 #pragma once
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,43 @@ inline std::string BytesHex(const TBlock512& block) {
     std::snprintf(byte, sizeof(byte), "%02x", block[i]);
     text += byte;
     text += (i % 16 == 15) ? "\n" : " ";
+  }
+  return text;
+}
+
+// An NVMe Identify Controller block with its texts blank-padded, version 1.4.
+inline TBlock4096 MakeNvmeController(std::string_view model, std::string_view serial, std::string_view firmware) {
+  TBlock4096 block{};
+  const auto text = [&](std::size_t offset, std::size_t length, std::string_view value) {
+    for (std::size_t i = 0; i < length; ++i) block[offset + i] = i < value.size() ? value[i] : ' ';
+  };
+  PutU16(block, 0, 0x1D79);
+  text(4, 20, serial);
+  text(24, 40, model);
+  text(64, 8, firmware);
+  PutU32(block, 80, 0x00010400);
+  PutU32(block, 516, 1);
+  return block;
+}
+
+// An NVMe Identify Namespace block of one LBA format, 2^shift bytes a block.
+inline TBlock4096 MakeNvmeNamespace(std::uint64_t blocks, std::uint8_t shift = 9) {
+  TBlock4096 block{};
+  PutU64(block, 0, blocks);
+  PutU64(block, 8, blocks);
+  PutU64(block, 16, blocks / 2);
+  block[130] = shift;
+  return block;
+}
+
+// Any block as runs of hexadecimal byte pairs, 32 bytes to a line.
+inline std::string HexLines(std::span<const std::uint8_t> block) {
+  std::string text;
+  char byte[4];
+  for (std::size_t i = 0; i < block.size(); ++i) {
+    std::snprintf(byte, sizeof(byte), "%02x", block[i]);
+    text += byte;
+    if (i % 32 == 31 || i + 1 == block.size()) text += '\n';
   }
   return text;
 }

@@ -141,6 +141,31 @@ static_assert(propertyquery::kStorageDeviceSeekPenaltyProperty == StorageDeviceS
 static_assert(propertyquery::kStorageDeviceTrimProperty == StorageDeviceTrimProperty);
 static_assert(propertyquery::kPropertyStandardQuery == PropertyStandardQuery);
 static_assert(propertyquery::kPropertyExistsQuery == PropertyExistsQuery);
+static_assert(propertyquery::kStorageAdapterProtocolSpecificProperty == StorageAdapterProtocolSpecificProperty);
+static_assert(propertyquery::kStorageDeviceProtocolSpecificProperty == StorageDeviceProtocolSpecificProperty);
+static_assert(protocoldata::kSize == sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
+static_assert(protocoldata::kProtocolType == offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolType));
+static_assert(protocoldata::kDataType == offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, DataType));
+static_assert(protocoldata::kRequestValue == offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestValue));
+static_assert(protocoldata::kRequestSubValue ==
+              offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestSubValue));
+static_assert(protocoldata::kDataOffset == offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataOffset));
+static_assert(protocoldata::kDataLength == offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataLength));
+static_assert(protocoldata::kFixedReturnData == offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, FixedProtocolReturnData));
+static_assert(protocoldata::kRequestSubValue2 ==
+              offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestSubValue2));
+static_assert(protocoldata::kRequestSubValue3 ==
+              offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestSubValue3));
+static_assert(protocoldata::kRequestSubValue4 ==
+              offsetof(STORAGE_PROTOCOL_SPECIFIC_DATA, ProtocolDataRequestSubValue4));
+static_assert(protocoldata::kProtocolTypeNvme == ProtocolTypeNvme);
+static_assert(protocoldata::kNvmeDataTypeIdentify == NVMeDataTypeIdentify);
+static_assert(protocoldata::kNvmeDataTypeLogPage == NVMeDataTypeLogPage);
+static_assert(protocoldescriptor::kSize == sizeof(STORAGE_PROTOCOL_DATA_DESCRIPTOR));
+static_assert(protocoldescriptor::kVersion == offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Version));
+static_assert(protocoldescriptor::kSizeField == offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Size));
+static_assert(protocoldescriptor::kProtocolSpecificData ==
+              offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData));
 static_assert(descriptorheader::kSize == sizeof(STORAGE_DESCRIPTOR_HEADER));
 static_assert(descriptorheader::kVersion == offsetof(STORAGE_DESCRIPTOR_HEADER, Version));
 static_assert(descriptorheader::kSizeField == offsetof(STORAGE_DESCRIPTOR_HEADER, Size));

@@ -25,7 +25,8 @@ answers() {  # MACHINE_FILE
 }
 
 command=("$@")
-for machine in samples/desktop-ssd-hdd.machine samples/laptop-sat.machine tests/e2e/cli/failing.machine; do
+for machine in samples/desktop-ssd-hdd.machine samples/laptop-sat.machine samples/nvme-desktop.machine \
+  tests/e2e/cli/failing.machine; do
   original=$(arg "$root/$machine")
   copy=$work/$(basename "$machine")
   cli "${command[@]}" --replay "$original" capture "$(arg "$copy")" --keep-serials >/dev/null ||
