@@ -133,6 +133,53 @@ std::string IdentifySection(const nlohmann::json& report) {
   return html + "</table>\n";
 }
 
+struct TNvmeLabel {
+  const char* key;
+  const char* label;
+};
+// The identify-controller members of an NVMe drive's report, then its health log's.
+constexpr TNvmeLabel NvmeControllerLabels[] = {
+    {"vendor_id", "PCI 供應商 ID"}, {"subsystem_vendor_id", "PCI 子系統供應商 ID"}, {"model", "型號"},
+    {"firmware", "韌體"}, {"ieee_oui", "IEEE OUI"}, {"controller_id", "控制器 ID"}, {"version", "NVMe 版本"},
+    {"namespaces", "命名空間數"}, {"total_capacity", "NVM 總容量 (位元組)"},
+    {"unallocated_capacity", "未配置容量 (位元組)"}, {"warning_temperature_k", "警告溫度閾值 (K)"},
+    {"critical_temperature_k", "嚴重溫度閾值 (K)"}, {"optional_admin_commands", "可選管理命令 (OACS)"},
+    {"optional_nvm_commands", "可選 NVM 命令 (ONCS)"}, {"volatile_write_cache", "揮發性寫入快取"},
+};
+constexpr TNvmeLabel NvmeHealthLabels[] = {
+    {"critical_warning", "嚴重警告"}, {"temperature", "綜合溫度 (K)"}, {"available_spare", "可用備用空間 (%)"},
+    {"available_spare_threshold", "可用備用空間閾值 (%)"}, {"percentage_used", "已使用壽命 (%)"},
+    {"data_units_read", "讀取資料單位 (× 512 000 位元組)"}, {"data_units_written", "寫入資料單位 (× 512 000 位元組)"},
+    {"host_read_commands", "主機讀取命令"}, {"host_write_commands", "主機寫入命令"},
+    {"controller_busy_minutes", "控制器忙碌時間 (分鐘)"}, {"power_cycles", "電源循環次數"},
+    {"power_on_hours", "通電時間 (小時)"}, {"unsafe_shutdowns", "不安全關機次數"},
+    {"media_errors", "媒體與資料完整性錯誤"}, {"error_log_entries", "錯誤記錄項目數"},
+    {"warning_temperature_minutes", "警告溫度時間 (分鐘)"}, {"critical_temperature_minutes", "嚴重溫度時間 (分鐘)"},
+};
+
+// Members the tables above do not name are listed under their own keys.
+std::string NvmeTable(const nlohmann::json& object, const TNvmeLabel* labels, std::size_t count) {
+  std::string html = "<table>\n";
+  for (const auto& [key, value] : object.items()) {
+    if (value.is_object() || value.is_array()) continue;
+    std::string label = key;
+    for (std::size_t i = 0; i < count; ++i)
+      if (key == labels[i].key) label = labels[i].label;
+    html += Row(label, ValueText(value));
+  }
+  return html + "</table>\n";
+}
+
+std::string NvmeSection(const nlohmann::json& report) {
+  const auto found = report.find("nvme");
+  if (found == report.end() || !found->is_object()) return {};
+  std::string html = "<h2>NVMe 識別控制器</h2>\n" + NvmeTable(*found, NvmeControllerLabels, std::size(NvmeControllerLabels));
+  const auto health = found->find("health");
+  if (health == found->end() || !health->is_object() || health->empty())
+    return html + "<h2>NVMe 健康記錄</h2>\n<p>沒有健康記錄。</p>\n";
+  return html + "<h2>NVMe 健康記錄</h2>\n" + NvmeTable(*health, NvmeHealthLabels, std::size(NvmeHealthLabels));
+}
+
 }  // namespace
 
 std::string DetailsPage(const TStoredReport& stored) {
@@ -142,7 +189,8 @@ std::string DetailsPage(const TStoredReport& stored) {
   html += "<p>收到於 " + FormatUtc(stored.receivedUnix) + "; 程式版本 " + HtmlEscape(ValueText(report.at("app版本"))) +
           ", Windows " + HtmlEscape(ValueText(report.at("win版本"))) + ". <a href=\"/vexa/details/" + number +
           "/report.json\">原始報告 (JSON)</a> · <a href=\"/vexa/\">所有報告</a></p>\n";
-  html += DeviceSection(report) + KnownDriveSection(report) + SmartSection(report) + IdentifySection(report);
+  html += DeviceSection(report) + KnownDriveSection(report) + NvmeSection(report) + SmartSection(report) +
+          IdentifySection(report);
   const std::string comment = report.at("留言").get<std::string>();
   if (!comment.empty()) html += "<h2>留言</h2>\n<p class=\"mono\">" + HtmlEscape(comment) + "</p>\n";
   return html + PageEnd;

@@ -145,6 +145,12 @@ nlohmann::json ParseReport(std::string_view text) {
       throw EBadReport("an element of 識別碼 is not a number from 0 to 65535");
     }
   }
+  // NVMe drives add an object of their own after the members above.
+  if (const auto nvme = report.find("nvme"); nvme != report.end()) {
+    if (!nvme->is_object()) throw EBadReport("member nvme is not an object");
+    if (const auto health = nvme->find("health"); health != nvme->end() && !health->is_object())
+      throw EBadReport("member nvme.health is not an object");
+  }
   return report;
 }
 

@@ -97,6 +97,13 @@ import json, sys
 report = json.load(open(sys.argv[1], encoding="utf-8"))
 assert report["留言"] == sys.argv[2] and report["信箱"] == "me@example.org", report["留言"]
 PY
+# An NVMe drive's report carries its health log, which the details page shows.
+"$cli" --replay "$root/samples/nvme-desktop.machine" submit 2 --server 127.0.0.1 --port "$port" --insecure-http \
+  >"$work/submit.out" || fail "vexa-cli submit of an NVMe drive failed"
+status_of "${url}details/$(head -n 1 "$work/submit.out")/" >/dev/null
+for text in "NVMe 健康記錄" "可用備用空間 (%)" "BC901 NVMe SK hynix 1024GB" "10139"; do
+  grep -qF "$text" "$work/body" || fail "the NVMe details page lacks '$text'"
+done
 submit --port 1 --insecure-http >/dev/null 2>"$work/submit.err" && fail "a submit to a closed port succeeded"
 grep -qF '(狀態碼: 0; 接收的字節數: -1)' "$work/submit.err" || fail "a refused connection gave: $(cat "$work/submit.err")"
 

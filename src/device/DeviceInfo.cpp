@@ -84,15 +84,40 @@ bool TDeviceInfo::Query(TKnownDevicesDB& knownDrives) {
       if (descriptor.serialNumberOffset != 0) serial = std::string(Trim(descriptor.serialNumber));
     }
   }
+  // A drive that gave no ATA identity, or sits on the NVMe bus, may speak NVMe: its
+  // controller's Identify names it then.
+  nvme.Clear();
+  if (deviceType == kDeviceTypeDisk && (model.empty() || busType == kBusTypeNvme || !identify.HasData()) &&
+      nvme.Probe(machine, handle))
+    AdoptNvme();
   MatchKnownDevice(knownDrives);
   smartDescriptor = CreateSmartDescriptor();
   smartDescriptor->SetAttributes(&smartAttributes);
   return true;
 }
 
+void TDeviceInfo::AdoptNvme() {
+  const TNvmeIdentifyController& controller = nvme.controller;
+  if (!Trim(controller.model).empty()) model = std::string(Trim(controller.model));
+  if (!Trim(controller.firmware).empty()) firmware = std::string(Trim(controller.firmware));
+  if (!Trim(controller.serial).empty()) serial = std::string(Trim(controller.serial));
+  if (size == kUnknownSize || size == 0) {
+    if (const std::uint64_t bytes = nvme.NamespaceBytes()) size = bytes;
+  }
+  // Every NVMe drive is solid state and keeps a health log; TRIM is the Dataset
+  // Management command's deallocate.
+  featureFlags = DriveFeature::SolidState | DriveFeature::Smart;
+  if (controller.optionalNvmCommands & nvmeoncs::kDatasetManagement) featureFlags |= DriveFeature::Trim;
+  if (nvme.namespaceRead && nvme.ns.BlockSize() != 0 && geometry.bytesPerSector == 0)
+    geometry.bytesPerSector = static_cast<std::uint32_t>(nvme.ns.BlockSize());
+}
+
 bool TDeviceInfo::MatchKnownDevice(TKnownDevicesDB& knownDrives) {
-  const TKnownIdentification found =
-      knownDrives.Identify(model, firmware, identify.WorldWideName(IdentifyWorldWideName));
+  // An NVMe controller names its maker by IEEE OUI, which a world wide name of
+  // NAA 5 carries in the same place.
+  const std::uint64_t wwn = IsNvme() ? (std::uint64_t{5} << 60) | (std::uint64_t{nvme.controller.ieeeOui & 0xFFFFFF} << 36)
+                                     : identify.WorldWideName(IdentifyWorldWideName);
+  const TKnownIdentification found = knownDrives.Identify(model, firmware, wwn);
   knownRow = found.row;
   brand = found.brandIndex;
   return found.Identified();
@@ -100,6 +125,7 @@ bool TDeviceInfo::MatchKnownDevice(TKnownDevicesDB& knownDrives) {
 
 bool TDeviceInfo::ReadSmart() {
   smartAttributes.Clear();
+  if (IsNvme()) return handle != kInvalidHandle && nvme.ReadHealth(machine, handle);
   if (!HasFeature(DriveFeature::Smart) || handle == kInvalidHandle) return false;
   // When READ DATA succeeds and READ THRESHOLDS fails, the reader leaves the new
   // values in the table and the thresholds cleared: the attributes stay visible
@@ -121,7 +147,7 @@ static bool IsRemovableBus(std::uint32_t busType) {
 }
 
 std::uint32_t TDeviceInfoPhysical::GetColor() const {
-  if (busType == kBusTypeNvme) return 0xC98294;
+  if (busType == kBusTypeNvme || IsNvme()) return 0xC98294;
   if (HasFeature(DriveFeature::SolidState)) return 0x44AA44;
   if (IsRemovableBus(busType)) return 0xCBC0FF;
   if (!model.empty()) return 0x00A5FF;

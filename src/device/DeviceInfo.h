@@ -12,6 +12,7 @@
 
 #include "device/IdentifyData.h"
 #include "device/IoControl.h"
+#include "device/NvmeDrive.h"
 #include "knowledge/KnownDevices.h"
 #include "knowledge/SmartAttributes.h"
 #include "knowledge/SmartDescriptor.h"
@@ -56,8 +57,12 @@ public:
   virtual void BeforeRefresh() {}
 
   void ParseIdentify();
+  // Takes model, firmware, serial, size and features from the NVMe Identify data.
+  void AdoptNvme();
   bool MatchKnownDevice(TKnownDevicesDB& knownDrives);
   bool HasFeature(std::uint8_t flag) const { return (featureFlags & flag) != 0; }
+  // An NVMe drive: its controller answered Identify.
+  bool IsNvme() const { return nvme.present; }
   bool IsOpen() const { return handle != kInvalidHandle; }
 
   Machine& machine;
@@ -81,6 +86,7 @@ public:
   std::uint8_t brand = 0;
   TSmartAttributes smartAttributes;
   std::unique_ptr<TSmartDescriptor> smartDescriptor;
+  TNvmeDrive nvme;
 
 protected:
   void SetName(std::string_view prefix, bool colonSuffix);

@@ -93,6 +93,32 @@ void AddIdentify(TJsonReader& json, const TIdentifyData& identify) {
     AddNumber(json, 2, "", Format("%u", identify.Word(word)));
 }
 
+// An NVMe drive's Identify Controller and health log, with the fields' own names.
+// The serial number stays out: a report is shown to everyone.
+void AddNvme(TJsonReader& json, const TNvmeDrive& nvme) {
+  const TNvmeIdentifyController& c = nvme.controller;
+  json.AddNode(jkObject, 1, "nvme");
+  AddTextNode(json, 2, "vendor_id", Format("%.4X", c.vendorId));
+  AddTextNode(json, 2, "subsystem_vendor_id", Format("%.4X", c.subsystemVendorId));
+  AddTextNode(json, 2, "model", c.model);
+  AddTextNode(json, 2, "firmware", c.firmware);
+  AddTextNode(json, 2, "ieee_oui", Format("%.6X", c.ieeeOui));
+  AddNumber(json, 2, "controller_id", Format("%u", c.controllerId));
+  AddTextNode(json, 2, "version", c.VersionText());
+  AddNumber(json, 2, "namespaces", Format("%u", c.namespaceCount));
+  AddNumber(json, 2, "total_capacity", DecimalText(c.totalCapacity));
+  AddNumber(json, 2, "unallocated_capacity", DecimalText(c.unallocatedCapacity));
+  AddNumber(json, 2, "warning_temperature_k", Format("%u", c.warningTemperature));
+  AddNumber(json, 2, "critical_temperature_k", Format("%u", c.criticalTemperature));
+  AddNumber(json, 2, "optional_admin_commands", Format("%u", c.optionalAdminCommands));
+  AddNumber(json, 2, "optional_nvm_commands", Format("%u", c.optionalNvmCommands));
+  AddNumber(json, 2, "volatile_write_cache", Format("%u", c.volatileWriteCache & 1));
+  json.AddNode(jkObject, 2, "health");
+  if (!nvme.healthRead) return;
+  for (const TNvmeHealthField& field : NvmeHealthFields())
+    AddNumber(json, 3, field.key, DecimalText(NvmeFieldRaw(field, nvme)));
+}
+
 }  // namespace
 
 std::string ReportEmail(std::string_view email) {
@@ -120,6 +146,7 @@ void BuildReport(TJsonReader& json, const TDeviceInfo* device, std::string_view 
   AddKnownDrive(json, *device);
   AddSmart(json, *device);
   AddIdentify(json, device->identify);
+  if (device->IsNvme()) AddNvme(json, device->nvme);
 }
 
 }  // namespace vexa

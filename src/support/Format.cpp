@@ -411,6 +411,17 @@ std::string FormatFloat(std::string_view pattern, long double value) {
   return ApplySection(sections[0], value);
 }
 
+std::string FormatDecimalByteSize(long double bytes) {
+  static constexpr const char* kUnits[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
+  if (!(bytes > 0)) return "0 bytes";
+  int unit = 0;
+  while (bytes >= 1000 && unit != 6) {
+    bytes /= 1000;
+    ++unit;
+  }
+  return Format("%.*n %s", unit >= 3 ? 2 : 0, bytes, kUnits[unit]);
+}
+
 std::string FormatByteSize(std::uint64_t bytes) {
   static constexpr const char* kUnits[] = {"bytes", "kB", "MB", "GB", "TB", "PB"};
   if (bytes == 0) return {};

@@ -81,6 +81,10 @@ std::string FormatFloat(std::string_view pattern, long double value);
 // 1024-based: "bytes", "kB", "MB", "GB", "TB", "PB"; 0 gives the empty text.
 std::string FormatByteSize(std::uint64_t bytes);
 
+// 1000-based, as drive makers count: "512 GB", "1.00 TB", "29.62 TB" (two decimals
+// from GB up); 0 gives "0 bytes".
+std::string FormatDecimalByteSize(long double bytes);
+
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}" in lower case from the 16 bytes of a GUID as
 // stored (first field 32-bit little-endian, next two 16-bit little-endian, then 8 bytes).
 std::string FormatGuid(std::span<const std::uint8_t, 16> guid);

@@ -151,9 +151,11 @@ TIdentifyMetrics ComputeIdentifyMetrics(const TPixelsPerInch& scaler, std::int32
   return m;
 }
 
-TIdentifyRowPaint PaintIdentifyRow(std::uint32_t tag, const TIdentifyData* data, const TRect& row, bool selected,
-                                   TColor listColour, const TIdentifySystemColours& system,
-                                   const TIdentifyMetrics& metrics, const TPixelsPerInch& scaler) {
+namespace {
+
+// The margins, body and lines of a row of the group's shade; no texts.
+TIdentifyRowPaint RowFrame(std::uint16_t group, const TRect& row, bool selected, TColor listColour,
+                           const TIdentifySystemColours& system, const TIdentifyMetrics& metrics) {
   TIdentifyRowPaint paint;
   const std::int32_t left = row.left;
   const std::int32_t right = row.left + row.width;
@@ -161,13 +163,17 @@ TIdentifyRowPaint PaintIdentifyRow(std::uint32_t tag, const TIdentifyData* data,
   paint.leftMargin = RectBetween(left, left + margin, row);
   paint.rightMargin = RectBetween(right - margin, right, row);
   paint.body = RectBetween(left + margin, right - margin, row);
-  paint.marginColour = IdentifyMarginColour(IdentifyTagGroup(tag), listColour);
+  paint.marginColour = IdentifyMarginColour(group, listColour);
   paint.bodyColour = selected ? system.highlight : system.window;
   paint.lineColour = listColour;
   paint.separatorX = paint.body.left + metrics.firstColumnWidth;
+  return paint;
+}
 
-  if (!data || !IsValidTag(tag)) return paint;
-  const TIdentifyRowText text = IdentifyRowText(tag, *data);
+void AddRowTexts(TIdentifyRowPaint& paint, const TIdentifyRowText& text, const TRect& row, bool selected,
+                 const TIdentifySystemColours& system, const TIdentifyMetrics& metrics, const TPixelsPerInch& scaler) {
+  const std::int32_t left = row.left;
+  const std::int32_t right = row.left + row.width;
   const auto colour = [&](TColor unselected) { return selected ? system.highlightText : unselected; };
   const auto add = [&](TRect rect, std::string value, TColor c, TIdentifyTextAlign align) {
     if (!value.empty()) paint.texts.push_back({rect, std::move(value), colour(c), align});
@@ -195,6 +201,28 @@ TIdentifyRowPaint PaintIdentifyRow(std::uint32_t tag, const TIdentifyData* data,
                                                                                  : system.windowText;
     add(RectBetween(bitsRight, valueLeft, row), text.label, labelColour, TIdentifyTextAlign::Left);
   }
+}
+
+// An NVMe field as a group row: its byte offset and size in the first column.
+TIdentifyRowText NvmeRowText(const TNvmeIdentifyRow& field, int index) {
+  TIdentifyRowText text;
+  text.kind = TIdentifyRowKind::Group;
+  text.group = static_cast<std::uint16_t>(index);
+  text.word = Format("%d", field.offset);
+  text.count = Format("+%d", field.size);
+  text.value = field.value;
+  text.label = field.label;
+  return text;
+}
+
+}  // namespace
+
+TIdentifyRowPaint PaintIdentifyRow(std::uint32_t tag, const TIdentifyData* data, const TRect& row, bool selected,
+                                   TColor listColour, const TIdentifySystemColours& system,
+                                   const TIdentifyMetrics& metrics, const TPixelsPerInch& scaler) {
+  TIdentifyRowPaint paint = RowFrame(IdentifyTagGroup(tag), row, selected, listColour, system, metrics);
+  if (!data || !IsValidTag(tag)) return paint;
+  AddRowTexts(paint, IdentifyRowText(tag, *data), row, selected, system, metrics, scaler);
   return paint;
 }
 
@@ -204,12 +232,24 @@ TConfigVarStr* RegisterIdentifyPageSettings(TEasyConfig& store) {
 
 void TIdentifyPageModel::ShowDevice(const TIdentifyData& block, TColor deviceColour) {
   data = &block;
+  nvmeRows.clear();
+  colour = deviceColour;
+}
+
+void TIdentifyPageModel::ShowNvme(const TNvmeDrive& drive, TColor deviceColour) {
+  data = nullptr;
+  nvmeRows = NvmeIdentifyRows(drive);
   colour = deviceColour;
 }
 
 void TIdentifyPageModel::ShowNoDevice() {
   data = nullptr;
+  nvmeRows.clear();
   colour = kIdentifyNoDeviceColour;
+}
+
+int TIdentifyPageModel::RowCount() const {
+  return ShowsNvme() ? static_cast<int>(nvmeRows.size()) : static_cast<int>(Rows().size());
 }
 
 std::uint32_t TIdentifyPageModel::Tag(int row) const {
@@ -220,11 +260,18 @@ std::uint32_t TIdentifyPageModel::Tag(int row) const {
 TIdentifyRowPaint TIdentifyPageModel::Paint(int row, const TRect& rect, bool selected,
                                             const TIdentifySystemColours& system, const TIdentifyMetrics& metrics,
                                             const TPixelsPerInch& scaler) const {
-  return PaintIdentifyRow(Tag(row), data, rect, selected, colour, system, metrics, scaler);
+  if (!ShowsNvme()) return PaintIdentifyRow(Tag(row), data, rect, selected, colour, system, metrics, scaler);
+  TIdentifyRowPaint paint =
+      RowFrame(static_cast<std::uint16_t>(std::max(row, 0)), rect, selected, colour, system, metrics);
+  if (row >= 0 && row < RowCount())
+    AddRowTexts(paint, NvmeRowText(nvmeRows[static_cast<std::size_t>(row)], row), rect, selected, system, metrics,
+                scaler);
+  return paint;
 }
 
 std::string TIdentifyPageModel::CopyText(int row) const {
-  return IdentifyCopyText(Tag(row), data);
+  if (!ShowsNvme()) return IdentifyCopyText(Tag(row), data);
+  return row >= 0 && row < RowCount() ? NvmeIdentifyCopyText(nvmeRows[static_cast<std::size_t>(row)]) : std::string();
 }
 
 }  // namespace vexa

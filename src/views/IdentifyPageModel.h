@@ -15,11 +15,13 @@
 #include "device/IdentifyData.h"
 #include "support/Geometry.h"
 #include "support/Utils.h"
+#include "views/NvmeIdentifyRows.h"
 
 namespace vexa {
 
 class TConfigVarStr;
 class TEasyConfig;
+struct TNvmeDrive;
 class TPixelsPerInch;
 
 inline constexpr std::string_view kIdentifyPageCaption = "識別";
@@ -137,7 +139,14 @@ public:
   // The block is read, not owned: the caller keeps it alive until the next
   // ShowDevice or ShowNoDevice.
   void ShowDevice(const TIdentifyData& block, TColor deviceColour);
+  // An NVMe drive: its Identify fields as rows instead of the ATA words.
+  void ShowNvme(const TNvmeDrive& drive, TColor deviceColour);
   void ShowNoDevice();
+
+  bool ShowsNvme() const { return !nvmeRows.empty(); }
+  const std::vector<TNvmeIdentifyRow>& NvmeRows() const { return nvmeRows; }
+  // The list's rows: the fixed ATA rows, or the NVMe fields.
+  int RowCount() const;
 
   const TIdentifyData* Data() const { return data; }
   TColor Colour() const { return colour; }
@@ -152,6 +161,7 @@ public:
 
 private:
   const TIdentifyData* data = nullptr;
+  std::vector<TNvmeIdentifyRow> nvmeRows;
   TColor colour = kIdentifyNoDeviceColour;
 };
 

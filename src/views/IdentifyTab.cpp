@@ -19,7 +19,9 @@ TIdentifyTab::TIdentifyTab(std::unique_ptr<TSheet> sheet) : TVexaTab(std::move(s
 }
 
 void TIdentifyTab::DeviceChanged(TDeviceInfo* device) {
-  if (device) {
+  if (device && device->IsNvme()) {
+    model.ShowNvme(device->nvme, device->GetColor());
+  } else if (device) {
     model.ShowDevice(device->identify, device->GetColor());
   } else {
     model.ShowNoDevice();

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 
+#include "device/NvmeDrive.h"
 #include "shell/EasyConfig.h"
 #include "support/Format.h"
 #include "support/Utils.h"
+#include "views/NvmeHealthText.h"
 
 namespace vexa {
 
@@ -152,6 +154,41 @@ void TSmartPageModel::ShowDevice(const TSmartDescriptor& descriptor, bool smartS
   verdict = TSmartVerdict{"狀態:" + std::string(SmartStatusText(status)), static_cast<TStatusState>(largest)};
 }
 
+void TSmartPageModel::ShowNvme(const TNvmeDrive& drive, bool fahrenheit) {
+  ShowNoDevice();
+  if (!drive.healthRead) {
+    verdict = TSmartVerdict{"查詢失敗", TStatusState::Warning};
+    return;
+  }
+  int largest = 0;
+  for (const TNvmeHealthField& field : NvmeHealthFields()) {
+    TSmartPageRow row;
+    row.id = static_cast<std::uint8_t>(field.offset);
+    row.entryIndex = rows.size();
+    const TUInt128 raw = NvmeFieldRaw(field, drive);
+    row.raw = raw.low;
+    row.wideRaw = raw.high != 0;
+    row.status = NvmeFieldStatus(field, drive);
+    auto& c = row.cells;
+    c[static_cast<int>(TSmartColumn::Name)] = field.name;
+    c[static_cast<int>(TSmartColumn::Id)] = FormatSmartId(row.id, options.hexId);
+    c[static_cast<int>(TSmartColumn::Formatted)] = NvmeFieldText(field, drive, fahrenheit);
+    if (field.key == "available_spare") {
+      c[static_cast<int>(TSmartColumn::Current)] = FormatByteValue(drive.health.availableSpare);
+      c[static_cast<int>(TSmartColumn::Threshold)] = FormatByteValue(drive.health.availableSpareThreshold);
+    }
+    // A 128-bit count does not fit the raw column's 64 bits: it is shown whole.
+    c[static_cast<int>(TSmartColumn::RawValue)] =
+        raw.high != 0 ? DecimalText(raw) : FormatSmartRawValue(raw.low, options.hexRawValue);
+    largest = std::max(largest, StatusIndex(row.status));
+    if (selectedRow < 0 && selectedId != 0 && row.id == selectedId) selectedRow = static_cast<int>(rows.size());
+    rows.push_back(std::move(row));
+  }
+  focusedRow = selectedRow >= 0 ? selectedRow : 0;
+  verdict = TSmartVerdict{"狀態:" + std::string(SmartStatusText(static_cast<TSmartStatus>(largest))),
+                          static_cast<TStatusState>(largest)};
+}
+
 void TSmartPageModel::ApplyVerdict(TStatusProperties& properties) const {
   if (verdict) properties.Set(kSmartStatusPropertyIndex, verdict->text, verdict->state);
 }
@@ -182,6 +219,7 @@ std::vector<TSmartCellChange> TSmartPageModel::SetHexRawValue(bool hexadecimal) 
   options.hexRawValue = hexadecimal;
   std::vector<TSmartCellChange> changes;
   for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i].wideRaw) continue;
     std::string& cell = rows[i].cells[static_cast<int>(TSmartColumn::RawValue)];
     cell = FormatSmartRawValue(rows[i].raw, hexadecimal);
     changes.push_back({static_cast<int>(i), TSmartColumn::RawValue, cell});

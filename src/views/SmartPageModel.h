@@ -19,6 +19,7 @@ namespace vexa {
 
 class TConfigVar;
 class TConfigVarBool;
+struct TNvmeDrive;
 class TEasyConfig;
 
 inline constexpr std::string_view kSmartPageCaption = "S.M.A.R.T.";
@@ -70,6 +71,7 @@ struct TSmartPageRow {
   std::uint8_t id = 0;
   std::size_t entryIndex = 0;  // position in the drive's table
   std::uint64_t raw = 0;
+  bool wideRaw = false;  // an NVMe count beyond 64 bits, shown in decimal whatever the setting
   TSmartStatus status = TSmartStatus::None;  // also the row's image index
   std::array<std::string, kSmartColumnCount> cells;
 
@@ -109,6 +111,9 @@ public:
   // focused row. An empty table, or a descriptor without one, gives no rows and a
   // verdict that says whether the drive supports SMART at all.
   void ShowDevice(const TSmartDescriptor& descriptor, bool smartSupported);
+  // The rows of an NVMe drive's health log, one per field with its byte offset as
+  // the id, and the verdict of its fields; no rows when the log was not read.
+  void ShowNvme(const TNvmeDrive& drive, bool fahrenheit);
 
   const std::vector<TSmartPageRow>& Rows() const { return rows; }
   const std::optional<TSmartVerdict>& Verdict() const { return verdict; }

@@ -39,7 +39,9 @@ void TSmartTab::DeviceChanged(TDeviceInfo* device) {
     return;
   }
   const bool smartSupported = device->HasFeature(DriveFeature::Smart);
-  if (device->smartDescriptor) {
+  if (device->IsNvme()) {
+    model.ShowNvme(device->nvme, device->smartDescriptor && device->smartDescriptor->Fahrenheit());
+  } else if (device->smartDescriptor) {
     model.ShowDevice(*device->smartDescriptor, smartSupported);
   } else {
     // A record whose probe never got as far as choosing a descriptor: judge its
@@ -54,6 +56,14 @@ void TSmartTab::DeviceChanged(TDeviceInfo* device) {
 
 void TSmartTab::ConfigChanged(TConfigVar* variable) {
   if (!variable) return;
+  // An NVMe drive's temperatures are rows of its own: the rows are made again.
+  const TDeviceInfo* device = App().core ? App().core->CurrentDevice() : nullptr;
+  if (device && device->IsNvme() && variable->FullName() == "system.fahrenheit_temp") {
+    const auto* flag = dynamic_cast<const TConfigVarBool*>(variable);
+    model.ShowNvme(device->nvme, flag && flag->Value());
+    ModelChanged();
+    return;
+  }
   const std::vector<TSmartCellChange> changes = model.ConfigChanged(*variable, CurrentDescriptor());
   if (!changes.empty()) CellsChanged(changes);
 }

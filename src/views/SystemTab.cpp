@@ -13,6 +13,8 @@
 #include "shell/Core.h"
 #include "shell/EasyConfig.h"
 #include "support/Format.h"
+#include "views/NvmeHealthText.h"
+#include "views/NvmeStatus.h"
 #include "views/SystemWindowActions.h"
 
 namespace vexa {
@@ -70,9 +72,11 @@ void FillIdentity(const TDeviceInfo& device) {
   Set(kModel, device.model);
   Set(kFirmware, device.firmware);
   Set(kSerial, device.serial);
-  const std::uint64_t wwn = device.identify.WorldWideName(IdentifyWorldWideName);
-  Line(kModel, "- 全球通用名稱:  " + device.identify.WwnText(IdentifyWorldWideName) + " (" +
-                   TKnownDevicesDB::BrandName(TKnownDevicesDB::BrandFromCompanyId(TIdentifyData::Oui(wwn))) + ")");
+  if (!device.IsNvme()) {
+    const std::uint64_t wwn = device.identify.WorldWideName(IdentifyWorldWideName);
+    Line(kModel, "- 全球通用名稱:  " + device.identify.WwnText(IdentifyWorldWideName) + " (" +
+                     TKnownDevicesDB::BrandName(TKnownDevicesDB::BrandFromCompanyId(TIdentifyData::Oui(wwn))) + ")");
+  }
 
   const TKnownDevice* row = device.knownRow;
   if (row) {
@@ -232,6 +236,11 @@ void ApplyFahrenheit(bool fahrenheit) {
   }
   // The attribute table still holds the last reading, so the unit changes at once.
   TDeviceInfo* current = RecordAtSettingsIndex();
+  if (current && current->IsNvme() && App().status) {
+    if (const std::string text = NvmeTemperatureText(current->nvme.health.temperature, fahrenheit); !text.empty())
+      Set(kTemperature, text);
+    return;
+  }
   if (!current || !current->smartDescriptor || !App().status) return;
   if (const TSmartEntry temperature = current->smartDescriptor->FindKeyAttribute(TSmartKeyKind::Temperature))
     Set(kTemperature, current->smartDescriptor->FormatRawValue(temperature));
@@ -257,6 +266,11 @@ void TSystemTab::DeviceChanged(TDeviceInfo* device) {
   if (!device || !App().status) return;
   FillIdentity(*device);
   FillCapabilities(*device, App().core);
+  if (device->IsNvme()) {
+    const bool fahrenheit = device->smartDescriptor && device->smartDescriptor->Fahrenheit();
+    FillNvmeStatus(*device, *App().status, fahrenheit);
+    return;
+  }
   FillInterface(*device);
   FillSmart(*device);
 }

@@ -122,6 +122,21 @@ std::string IdentifyJson(const TIdentifyData& data, const TIdentifyPageModel& mo
   return json.ToText();
 }
 
+std::string NvmeIdentifyJson(const TIdentifyPageModel& model) {
+  TJsonReader json;
+  json.AddNode(jkObject, 0, "");
+  json.AddNode(jkArray, 1, "nvme");
+  for (const TNvmeIdentifyRow& row : model.NvmeRows()) {
+    json.AddNode(jkObject, 2, "");
+    AddTextNode(json, 3, "structure", row.namespaceField ? "namespace" : "controller");
+    AddInteger(json, 3, "offset", row.offset);
+    AddInteger(json, 3, "size", row.size);
+    AddTextNode(json, 3, "label", row.label);
+    AddTextNode(json, 3, "value", row.value);
+  }
+  return json.ToText();
+}
+
 std::string PartitionsJson(const TPartitionsModel& model) {
   TJsonReader json;
   json.AddNode(jkObject, 0, "");

@@ -17,6 +17,8 @@ std::string ListJson(TConsoleSession& session);
 std::string InfoJson(TConsoleSession& session);
 std::string SmartJson(TConsoleSession& session);
 std::string IdentifyJson(const TIdentifyData& data, const TIdentifyPageModel& model);
+// An NVMe drive's Identify fields: {"nvme":[{"structure","offset","size","label","value"}]}.
+std::string NvmeIdentifyJson(const TIdentifyPageModel& model);
 std::string PartitionsJson(const TPartitionsModel& model);
 
 }  // namespace vexa

@@ -247,6 +247,15 @@ int RunCliIdentify(const TCliGlobalOptions& options, const TCliArgs& args, std::
   const bool json = TakeCliOption(rest, kCliJsonOption);
   return RunOnDevice(options, rest, err, kCliIdentifyUsage, [out, err, json](TConsoleSession& session) {
     const TIdentifyPageModel& model = session.IdentifyModule().Model();
+    if (model.ShowsNvme()) {
+      if (json) {
+        CliPrint(out, NvmeIdentifyJson(model));
+        return 0;
+      }
+      for (const TNvmeIdentifyRow& row : model.NvmeRows())
+        CliPrint(out, Format("%d\t+%d\t%s\t%s", row.offset, row.size, CliSafeText(row.label), CliSafeText(row.value)));
+      return 0;
+    }
     if (!model.Data()) {
       CliPrint(err, "vexa-cli: the device could not be selected");
       return 1;

@@ -34,7 +34,7 @@ TIdentifySystemColours SystemColours() {
 TIdentifyPage::TIdentifyPage(std::unique_ptr<TSheet> sheet) : TIdentifyTab(std::move(sheet)) {
   sheetWindow = SheetWindow(Sheet());
   list = std::make_unique<TNvListBox>(sheetWindow, LBS_OWNERDRAWFIXED);
-  for (const std::uint32_t tag : Model().Rows()) list->AddItem(IdentifyRowLabel(tag), static_cast<LPARAM>(tag));
+  FillList();
   list->onDrawItem = [this](const DRAWITEMSTRUCT& item) { DrawRow(item); };
   list->onDoubleClick = [this] { Copy(); };
   list->onKeyDown = CopyKeyHandler([this] { Copy(); });
@@ -58,8 +58,23 @@ std::optional<LRESULT> TIdentifyPage::SheetMessage(UINT message, WPARAM, LPARAM 
   return std::nullopt;
 }
 
+// The ATA rows are fixed; an NVMe drive has rows of its own, so the items follow
+// the kind of drive shown.
+void TIdentifyPage::FillList() {
+  if (!list) return;
+  listedNvme = Model().ShowsNvme();
+  list->Clear();
+  if (listedNvme) {
+    for (const TNvmeIdentifyRow& row : Model().NvmeRows()) list->AddItem(row.label);
+  } else {
+    for (const std::uint32_t tag : Model().Rows()) list->AddItem(IdentifyRowLabel(tag), static_cast<LPARAM>(tag));
+  }
+}
+
 void TIdentifyPage::ModelChanged() {
-  if (list) list->Invalidate();
+  if (!list) return;
+  if (listedNvme || Model().ShowsNvme()) FillList();
+  list->Invalidate();
 }
 
 // A new font: the row height and the three column widths follow it.

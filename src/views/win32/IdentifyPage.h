@@ -31,10 +31,12 @@ private:
   std::optional<LRESULT> SheetMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void DrawRow(const DRAWITEMSTRUCT& item);
   void Copy();
+  void FillList();
 
   HWND sheetWindow = nullptr;
   std::unique_ptr<TNvListBox> list;
   HFONT font = nullptr;
+  bool listedNvme = false;  // the list holds an NVMe drive's rows
   TIdentifyMetrics metrics;
 };
 
