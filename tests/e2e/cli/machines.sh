@@ -34,7 +34,7 @@ check() {  # NAME COMMAND...: the command's output against golden/NAME
   fi
 }
 
-for machine in desktop-ssd-hdd laptop-sat; do
+for machine in desktop-ssd-hdd laptop-sat nvme-desktop; do
   file=$(arg "$root/samples/$machine.machine")
   check "$machine.list" "$@" --replay "$file" list
   count=$(cli "$@" --replay "$file" list | wc -l)
