@@ -11,6 +11,7 @@
 #include "device/DeviceInfo.h"
 #include "device/IdentifyNames.h"
 #include "device/IoControl.h"
+#include "device/NvmeQuery.h"
 #include "device/SmartReader.h"
 #include "knowledge/KnownDevices.h"
 #include "knowledge/SmartAttributes.h"
@@ -126,6 +127,14 @@ void TDebugRun::Run(TDeviceInfo* device) {
   AtaPassThrough(*device);
   ScsiPassThrough(*device);
   Miniport(*device);
+  // The NVMe requests go where the record would send them: to a disk that gave no
+  // ATA identity or sits on the NVMe bus.
+  if (device->deviceType == kDeviceTypeDisk &&
+      (device->IsNvme() || device->busType == kBusTypeNvme || !device->identify.HasData())) {
+    for (const TNvmeRequest request :
+         {TNvmeRequest::IdentifyController, TNvmeRequest::IdentifyNamespace, TNvmeRequest::HealthLog})
+      Nvme(*device, request);
+  }
 }
 
 void TDebugRun::Program() {
@@ -757,6 +766,43 @@ void TDebugRun::Miniport(const TDeviceInfo& device) {
   ValueRow("大小", Format("%d, %d, %d", 64, 28, 17));
   DumpReply();
   IdentifyAnalysis(TBytes(buffer).subspan(44, 512), true);
+}
+
+// Each NVMe request as the records send it: the device property, then the adapter
+// property, each attempt with its reply's descriptor and where the answer lies.
+void TDebugRun::Nvme(const TDeviceInfo& device, TNvmeRequest request) {
+  const bool health = request == TNvmeRequest::HealthLog;
+  Section(request == TNvmeRequest::IdentifyController ? "NVMe 識別控制器 (CNS 1)"
+          : health                                     ? "NVMe 健康記錄 (記錄頁 02h)"
+                                                       : "NVMe 識別命名空間 (CNS 0)");
+  if (!HandleValid(device)) return;
+  const std::size_t wanted = health ? kNvmeHealthLogSize : kNvmeIdentifySize;
+  for (const std::uint32_t property : {st::propertyquery::kStorageDeviceProtocolSpecificProperty,
+                                       st::propertyquery::kStorageAdapterProtocolSpecificProperty}) {
+    log.BeginNode(Format("PropertyId %d", property));
+    ClearBuffer();
+    const std::vector<std::uint8_t> query = BuildNvmeQuery(request, property);
+    const TIoResult result =
+        machine.Control(device.handle, st::kIoctlStorageQueryProperty, query, TMutableBytes(buffer).first(query.size()));
+    bytesReturned = result.bytes;
+    if (!result.ok) {
+      log.Error(result.error, bytesReturned);
+      log.EndNode();
+      continue;
+    }
+    BytesReturnedRow(static_cast<std::uint32_t>(query.size()));
+    DumpReply();
+    const std::optional<TNvmeAnswer> answer = LocateNvmeAnswer(TBytes(buffer).first(bytesReturned));
+    if (!answer) {
+      log.Fail("回覆的資料位移或長度超出回覆範圍");
+      log.EndNode();
+      continue;
+    }
+    ValueRow("ProtocolDataOffset", Format("%d", answer->offset));
+    ValueRow("ProtocolDataLength", Format("%d / %d", answer->length, wanted));
+    log.EndNode();
+    return;
+  }
 }
 
 }  // namespace vexa

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "device/NvmeQuery.h"
 #include "support/Bytes.h"
 
 namespace vexa {
@@ -70,6 +71,7 @@ private:
   void AtaPassThrough(const TDeviceInfo& device);
   void ScsiPassThrough(const TDeviceInfo& device);
   void Miniport(const TDeviceInfo& device);
+  void Nvme(const TDeviceInfo& device, TNvmeRequest request);
 };
 
 }  // namespace vexa
