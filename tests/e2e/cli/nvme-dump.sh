@@ -60,4 +60,52 @@ mkdir "$work/folder.bin"
 expect2 "a folder" folder.bin "$@" nvme-dump "$(arg "$work/folder.bin")"
 expect2 "no file" "" "$@" nvme-dump
 expect2 "three files" "" "$@" nvme-dump "$(arg "$work/id.bin")" "$(arg "$work/id.bin")" "$(arg "$work/id.bin")"
+# The published figures of three real drives, packed at their offsets, come back as
+# the drives' own tools printed them (temperatures there are in °C already).
+real=$root/../shared/samples/real/nvme
+if ls "$real"/*.smartctl.json >/dev/null 2>&1; then
+  for json in "$real"/*.smartctl.json; do
+    name=$(basename "$json" .smartctl.json)
+    python3 - "$json" "$work/$name" <<'PY' || fail "$name: python3 could not pack the figures"
+import json, struct, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+h = d["nvme_smart_health_information_log"]
+ident, health = bytearray(4096), bytearray(512)
+oui = d["nvme_ieee_oui_identifier"]
+struct.pack_into("<HH20s40s8sx3sxxHI", ident, 0, d["nvme_pci_vendor"]["id"], d["nvme_pci_vendor"]["subsystem_id"],
+                 d["serial_number"].encode().ljust(20), d["model_name"].encode().ljust(40),
+                 d["firmware_version"].encode().ljust(8), oui.to_bytes(3, "little"), d["nvme_controller_id"],
+                 d["nvme_version"]["value"])
+struct.pack_into("<QQQQ", ident, 280, d.get("nvme_total_capacity", 0), 0, d.get("nvme_unallocated_capacity", 0), 0)
+struct.pack_into("<I", ident, 516, d["nvme_number_of_namespaces"])
+struct.pack_into("<BHBBB", health, 0, h["critical_warning"], h["temperature"] + 273, h["available_spare"],
+                 h["available_spare_threshold"], h["percentage_used"])
+counters = ["data_units_read", "data_units_written", "host_reads", "host_writes", "controller_busy_time",
+            "power_cycles", "power_on_hours", "unsafe_shutdowns", "media_errors", "num_err_log_entries"]
+for i, key in enumerate(counters):
+    struct.pack_into("<QQ", health, 32 + 16 * i, h[key] & (2**64 - 1), h[key] >> 64)
+struct.pack_into("<II", health, 192, h["warning_temp_time"], h["critical_comp_time"])
+open(sys.argv[2] + ".id", "wb").write(ident)
+open(sys.argv[2] + ".health", "wb").write(health)
+expected = {"model": d["model_name"], "serial": d["serial_number"], "firmware": d["firmware_version"],
+            "vendor_id": "%04X" % d["nvme_pci_vendor"]["id"], "ieee_oui": "%06X" % oui,
+            "namespaces": d["nvme_number_of_namespaces"], "total_capacity": d.get("nvme_total_capacity", 0),
+            "temperature_c": h["temperature"], "percentage_used": h["percentage_used"],
+            "available_spare": h["available_spare"], "power_on_hours": h["power_on_hours"],
+            "unsafe_shutdowns": h["unsafe_shutdowns"], "error_log_entries": h["num_err_log_entries"]}
+expected.update({key: h[source] for key, source in [
+    ("data_units_read", "data_units_read"), ("data_units_written", "data_units_written"),
+    ("host_read_commands", "host_reads"), ("host_write_commands", "host_writes"),
+    ("controller_busy_minutes", "controller_busy_time"), ("power_cycles", "power_cycles"),
+    ("media_errors", "media_errors")]})
+open(sys.argv[2] + ".expected", "w", encoding="utf-8").write("".join(f"{k}\t{v}\n" for k, v in expected.items()))
+PY
+    out=$("$@" nvme-dump "$(arg "$work/$name.id")" "$(arg "$work/$name.health")" | tr -d '\r')
+    while IFS= read -r line; do
+      grep -qxF -- "$line" <<<"$out" || fail "$name: nvme-dump lacks '$line'"
+    done <"$work/$name.expected"
+  done
+else
+  echo "skip the real drives' figures: the shared samples are not beside the checkout"
+fi
 echo "vexa-cli nvme-dump passed"
