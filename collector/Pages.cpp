@@ -157,15 +157,19 @@ constexpr TNvmeLabel NvmeHealthLabels[] = {
     {"warning_temperature_minutes", "警告溫度時間 (分鐘)"}, {"critical_temperature_minutes", "嚴重溫度時間 (分鐘)"},
 };
 
-// Members the tables above do not name are listed under their own keys.
+// The named members in the order of the report, then any others under their own
+// keys (the parsed object keeps its keys sorted, not in the order they came).
 std::string NvmeTable(const nlohmann::json& object, const TNvmeLabel* labels, std::size_t count) {
   std::string html = "<table>\n";
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto found = object.find(labels[i].key);
+    if (found != object.end() && !found->is_structured()) html += Row(labels[i].label, ValueText(*found));
+  }
   for (const auto& [key, value] : object.items()) {
-    if (value.is_object() || value.is_array()) continue;
-    std::string label = key;
-    for (std::size_t i = 0; i < count; ++i)
-      if (key == labels[i].key) label = labels[i].label;
-    html += Row(label, ValueText(value));
+    if (value.is_structured()) continue;
+    bool named = false;
+    for (std::size_t i = 0; i < count; ++i) named = named || key == labels[i].key;
+    if (!named) html += Row(key, ValueText(value));
   }
   return html + "</table>\n";
 }
