@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/Machine.h"
+#include "platform/NvmeHealthLayout.h"
 
 namespace vexa {
 
@@ -119,14 +120,8 @@ inline constexpr std::size_t kNvmePropertyCount = 3;
 // The values' names in the file, in enum order.
 extern const std::array<std::string_view, kNvmePropertyCount> kNvmePropertyNames;
 
-// One named field of the NVMe health log, as an nvme-health table writes it.
-struct TNvmeHealthKey {
-  std::uint16_t offset;
-  std::uint8_t size;  // 1, 2, 4 or 16 bytes, little-endian
-  std::string_view key;
-};
-// The fields in log order; the keys are those the program shows the fields by.
-std::span<const TNvmeHealthKey> NvmeHealthKeys();
+// The fields in log order, as an nvme-health table names them.
+inline std::span<const TNvmeHealthKey> NvmeHealthKeys() { return kNvmeHealthLayout; }
 
 struct TMachineDevice {
   std::size_t line = 0;

@@ -16,35 +16,6 @@ const std::array<std::string_view, kNvmePropertyCount> kNvmePropertyNames = {"bo
 
 namespace {
 
-// The keys are the program's own names of the fields (its console output and the
-// health page use them too); a test holds the two lists together.
-constexpr TNvmeHealthKey kHealthKeys[] = {
-    {0, 1, "critical_warning"},
-    {1, 2, "temperature"},
-    {3, 1, "available_spare"},
-    {4, 1, "available_spare_threshold"},
-    {5, 1, "percentage_used"},
-    {32, 16, "data_units_read"},
-    {48, 16, "data_units_written"},
-    {64, 16, "host_read_commands"},
-    {80, 16, "host_write_commands"},
-    {96, 16, "controller_busy_minutes"},
-    {112, 16, "power_cycles"},
-    {128, 16, "power_on_hours"},
-    {144, 16, "unsafe_shutdowns"},
-    {160, 16, "media_errors"},
-    {176, 16, "error_log_entries"},
-    {192, 4, "warning_temperature_minutes"},
-    {196, 4, "critical_temperature_minutes"},
-    {200, 2, "temperature_sensor_1"},
-    {202, 2, "temperature_sensor_2"},
-    {204, 2, "temperature_sensor_3"},
-    {206, 2, "temperature_sensor_4"},
-    {208, 2, "temperature_sensor_5"},
-    {210, 2, "temperature_sensor_6"},
-    {212, 2, "temperature_sensor_7"},
-    {214, 2, "temperature_sensor_8"},
-};
 
 constexpr std::size_t kFormatInUse = 26;  // FLBAS, bits 3:0
 constexpr std::size_t kLbaFormats = 128;  // 4 bytes each; LBADS in the third
@@ -86,8 +57,6 @@ TUInt128 Maximum(const TNvmeHealthKey& field) {
 
 }  // namespace
 
-std::span<const TNvmeHealthKey> NvmeHealthKeys() { return kHealthKeys; }
-
 namespace machinefile {
 
 std::string NvmeText(const TBlock4096& block, std::size_t offset, std::size_t length) {
@@ -111,7 +80,7 @@ std::optional<std::uint64_t> NvmeNamespaceBytes(const TBlock4096& identifyNamesp
 }
 
 const TNvmeHealthKey* FindNvmeHealthKey(std::string_view key) {
-  for (const TNvmeHealthKey& field : kHealthKeys) {
+  for (const TNvmeHealthKey& field : kNvmeHealthLayout) {
     if (field.key == key) return &field;
   }
   return nullptr;
@@ -144,7 +113,7 @@ std::string NvmeHealthMaximum(const TNvmeHealthKey& field) { return DecimalText(
 
 bool NvmeHealthTableHolds(const TBlock512& block) {
   std::array<bool, std::tuple_size_v<TBlock512>> named{};
-  for (const TNvmeHealthKey& field : kHealthKeys) {
+  for (const TNvmeHealthKey& field : kNvmeHealthLayout) {
     std::fill_n(named.begin() + field.offset, field.size, true);
   }
   for (std::size_t i = 0; i < block.size(); ++i) {

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "device/NvmeData.h"
 #include "platform/MachineText.h"
 #include "support/Error.h"
 #include "support/Text.h"
@@ -170,18 +169,6 @@ TEST(MachineFile, RefusalsNameFileLineAndProblem) {
     SCOPED_TRACE(c.text);
     const std::string message = Refusal(c.text);
     EXPECT_EQ(message.substr(0, c.expected.size()), c.expected) << message;
-  }
-}
-
-// The table's keys are the ones the program shows the fields by.
-TEST(MachineFile, NvmeHealthKeysAreTheFieldsKeys) {
-  const std::span<const TNvmeHealthKey> keys = NvmeHealthKeys();
-  const std::span<const TNvmeHealthField> fields = NvmeHealthFields();
-  ASSERT_EQ(keys.size(), fields.size());
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    EXPECT_EQ(keys[i].key, fields[i].key);
-    EXPECT_EQ(keys[i].offset, fields[i].offset) << keys[i].key;
-    EXPECT_EQ(keys[i].size, fields[i].size) << keys[i].key;
   }
 }
 
