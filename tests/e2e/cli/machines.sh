@@ -57,6 +57,10 @@ out=$(cli "$@" --replay "$desktop" --set tabs.smart.hex_id=1 --set tabs.smart.he
 grep -q $'^HDA 溫度\tC2\t35 °C\t112\t103\t\t35\t' <<<"$out" || fail "hex id and decimal raw value: $out"
 out=$(cli "$@" --replay "$desktop" --set system.fahrenheit_temp=屬實 info 1)
 grep -q $'^13\t溫度\t0\t89 °F$' <<<"$out" || fail "the temperature unit: $out"
+nvme=$(arg "$root/samples/nvme-desktop.machine")
+out=$(cli "$@" --replay "$nvme" --set system.fahrenheit_temp=屬實 info 1; cli "$@" --replay "$nvme" --set system.fahrenheit_temp=1 smart 1)
+grep -q $'^13\t溫度\t0\t136 °F$' <<<"$out" && grep -q $'^綜合溫度\t001\t136 °F\t' <<<"$out" ||
+  fail "an NVMe drive's temperature unit: $out"
 
 # Bad arguments: exit status 2 and a message.
 expect2() {  # WHAT COMMAND...
