@@ -19,10 +19,6 @@ namespace vexa {
 
 namespace {
 
-// The status properties the System module fills with the feature list and the interface.
-constexpr int kFeaturesProperty = 9;
-constexpr int kInterfaceProperty = 10;
-
 constexpr std::size_t kReportNodeReserve = 512;
 
 std::string_view StatusValue(int index) {
@@ -42,8 +38,8 @@ void AddDevice(TJsonReader& json, const TDeviceInfo& device) {
   AddTextNode(json, 2, "型號", device.model);
   AddTextNode(json, 2, "韌體", device.firmware);
   AddNumber(json, 2, "容量", Format("%d", static_cast<std::int64_t>(device.size)));
-  AddTextNode(json, 2, "效能", StatusValue(kFeaturesProperty));
-  AddTextNode(json, 2, "介面", StatusValue(kInterfaceProperty));
+  AddTextNode(json, 2, "效能", StatusValue(statusindex::kFeatures));
+  AddTextNode(json, 2, "介面", StatusValue(statusindex::kInterface));
   const std::string_view ataMajor = AtaMajorVersionName(device.ataMajorVersion);
   AddTextNode(json, 2, "ATA主要版本", ataMajor.empty() ? "n/a" : ataMajor);
   AddTextNode(json, 2, "全球通用名稱", device.identify.WwnText());

@@ -23,6 +23,35 @@ struct TStatusProperty {
   std::string extraDescription;
 };
 
+// The properties' indexes, in the order the Device page shows them.
+namespace statusindex {
+enum : int {
+  kModel = 0,
+  kFirmware = 1,
+  kSerial = 2,
+  kReleaseDate = 3,
+  kProcess = 4,
+  kCellType = 5,
+  kController = 6,
+  kFlash = 7,
+  kTrim = 8,
+  kFeatures = 9,
+  kInterface = 10,
+  kAtaStandard = 11,
+  kSmart = 12,
+  kTemperature = 13,
+  kPowerOnTime = 14,
+  kPowerCycles = 15,
+  kCapacity = 16,
+  kOverProvisioning = 17,
+  kHostWrites = 18,
+  kSectorSize = 19,
+  kVolumes = 20,
+  kPartitions = 21,
+  kSpeed = 22,
+};
+}  // namespace statusindex
+
 class TStatusProperties {
 public:
   static constexpr int kCount = 23;

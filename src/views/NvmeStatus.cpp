@@ -13,19 +13,7 @@ namespace vexa {
 
 namespace {
 
-// Status property indexes.
-enum : int {
-  kModel = 0,
-  kFeatures = 9,
-  kInterface = 10,
-  kAtaStandard = 11,
-  kSmart = 12,
-  kTemperature = 13,
-  kPowerOnTime = 14,
-  kPowerCycles = 15,
-  kHostWrites = 18,
-  kSpeed = 22,
-};
+using namespace statusindex;
 
 struct TNvmeFeature {
   bool nvmCommand;  // in ONCS, else in OACS

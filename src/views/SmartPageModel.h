@@ -84,7 +84,7 @@ struct TSmartVerdict {
   TStatusState state = TStatusState::Plain;
   bool operator==(const TSmartVerdict&) const = default;
 };
-constexpr int kSmartStatusPropertyIndex = 12;
+constexpr int kSmartStatusPropertyIndex = statusindex::kSmart;
 
 // One cell whose text a settings change replaced.
 struct TSmartCellChange {

@@ -12,6 +12,7 @@
 #include "shell/App.h"
 #include "shell/Core.h"
 #include "shell/EasyConfig.h"
+#include "shell/StatusProperties.h"
 #include "support/Format.h"
 #include "views/NvmeHealthText.h"
 #include "views/NvmeStatus.h"
@@ -23,29 +24,7 @@ namespace {
 
 TSystemWindowActions* windowActions = nullptr;
 
-// Status property indexes this module fills.
-enum TEntry : int {
-  kModel = 0,
-  kFirmware = 1,
-  kSerial = 2,
-  kReleaseDate = 3,
-  kProcess = 4,
-  kCellType = 5,
-  kController = 6,
-  kFlash = 7,
-  kTrim = 8,
-  kFeatures = 9,
-  kInterface = 10,
-  kAtaStandard = 11,
-  kSmart = 12,
-  kTemperature = 13,
-  kPowerOnTime = 14,
-  kPowerCycles = 15,
-  kCapacity = 16,
-  kHostWrites = 18,
-  kSectorSize = 19,
-  kSpeed = 22,
-};
+using namespace statusindex;
 
 constexpr std::uint32_t kBusTypeSata = 11;
 constexpr std::uint32_t kTooltipCentred = 2;
