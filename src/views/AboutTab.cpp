@@ -48,15 +48,15 @@ constexpr std::array<TAboutItem, 12> kAboutBox{
     Item(K::Label, "Vexa", 59, 15, 0, 0, {}, kTitleFont, kTitleDark),
     Item(K::Label, {}, 60, 60, 0, 0, {}, {}, 0, TAboutSpecial::ReleaseLine),
     Item(K::Label, "程式設計: Vexa 團隊", 60, 76),
-    Item(K::Label, "驅動器資料: 公開發表的 IDENTIFY 與 S.M.A.R.T. 記錄", 60, 92),
+    Item(K::Label, "驅動器資料: 公開的 SMART 記錄", 60, 92),
     Item(K::Label, "介面語言: 繁體中文", 60, 108),
     Item(K::Button, "自述", -85, -60, 74, 22, "readme.txt"),
     Item(K::Button, "更新日誌", -85, -34, 74, 22, "changelog.txt"),
 };
 
 constexpr std::array<TAboutItem, 2> kLicenceBox{
-    Item(K::Label, "Vexa 是免費軟體，可以自由使用與散佈；它按原樣提供，不附任何擔保。", 16, 24),
-    Item(K::Label, "Vexa 只讀取您的磁碟，從不寫入。", 16, 44),
+    Item(K::Label, "Vexa 是免費軟體，可以自由使用與散佈；它按原樣提供，不附任何擔保。", 16, 24, 360, 34),
+    Item(K::Label, "Vexa 只讀取您的磁碟，從不寫入。", 16, 64),
 };
 
 }  // namespace

@@ -401,6 +401,19 @@ void RegisterPlainWindowClass(const wchar_t* className, const wchar_t* cursor) {
 
 // ---- TNvPanel ----
 
+namespace {
+
+// The parent's class background as a brush: a class may name a system colour (its
+// index + 1) in place of a brush.
+HBRUSH ParentBrush(HWND parent) {
+  const auto value = static_cast<INT_PTR>(GetClassLongPtrW(parent, GCLP_HBRBACKGROUND));
+  if (value == 0) return GetSysColorBrush(COLOR_BTNFACE);
+  if (value <= COLOR_MENUBAR + 1) return GetSysColorBrush(static_cast<int>(value - 1));
+  return reinterpret_cast<HBRUSH>(value);
+}
+
+}  // namespace
+
 TNvPanel::TNvPanel(HWND parentWindow, DWORD extraStyle) {
   RegisterPlainWindowClass(kPanelClass, IDC_ARROW);
   CreateHandle(parentWindow, kPanelClass, WS_CLIPCHILDREN | extraStyle);
@@ -415,6 +428,16 @@ std::optional<LRESULT> TNvPanel::ControlMessage(UINT message, WPARAM wParam, LPA
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // painted with the rest in WM_PAINT, without flicker
+    case WM_CTLCOLORSTATIC: {
+      // Labels on the panel stand on its colour, not on the dialog grey.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      SetBkMode(dc, TRANSPARENT);
+      if (colour) {
+        SetDCBrushColor(dc, *colour);
+        return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+      }
+      return reinterpret_cast<LRESULT>(ParentBrush(parent));
+    }
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
@@ -422,8 +445,7 @@ std::optional<LRESULT> TNvPanel::ControlMessage(UINT message, WPARAM wParam, LPA
       GetClientRect(window, &client);
       // The parent's colour: its class background, unless one was set.
       HBRUSH own = colour ? CreateSolidBrush(*colour) : nullptr;
-      auto brush = own ? own : reinterpret_cast<HBRUSH>(GetClassLongPtrW(parent, GCLP_HBRBACKGROUND));
-      FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+      FillRect(dc, &client, own ? own : ParentBrush(parent));
       if (own) DeleteObject(own);
       if (onPaint) onPaint(dc, client);
       EndPaint(window, &paint);

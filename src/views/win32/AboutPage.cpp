@@ -1,5 +1,7 @@
-// The About page's controls, built from the tables and placed by their rules.
+// The About page's boxes, painted from the tables, and its buttons, placed by their rules.
 #include "views/win32/AboutPage.h"
+
+#include <algorithm>
 
 #include "shell/App.h"
 #include "shell/PixelsPerInch.h"
@@ -26,9 +28,14 @@ std::wstring LongReleaseDate() {
   return L"2016-09-09";
 }
 
-HWND GroupBox(HWND parent, std::string_view title) {
-  return CreateWindowExW(WS_EX_TRANSPARENT, L"BUTTON", Wide(title).c_str(), WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, 0,
-                         0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+constexpr int kAboutBoxId = 1998;
+constexpr int kLicenceBoxId = 1999;
+
+// A box: one owner-drawn window, below the buttons, which it does not paint over.
+HWND BoxWindow(HWND parent, int id) {
+  return CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_OWNERDRAW | SS_NOTIFY, 0, 0,
+                         0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                         nullptr);
 }
 
 }  // namespace
@@ -36,12 +43,15 @@ HWND GroupBox(HWND parent, std::string_view title) {
 TAboutPage::TAboutPage(std::unique_ptr<TSheet> sheet) : TAboutTab(std::move(sheet)) {
   sheetWindow = SheetWindow(Sheet());
   if (!sheetWindow) return;
+  pageFont = IconTitleFont();
   releaseLine = Wide(AboutReleaseLine(Narrow(LongReleaseDate())));
-  aboutBox = GroupBox(sheetWindow, kAboutPageCaption);
-  licenceBox = GroupBox(sheetWindow, kLicenceBoxCaption);
+  aboutBox = BoxWindow(sheetWindow, kAboutBoxId);
+  licenceBox = BoxWindow(sheetWindow, kLicenceBoxId);
   int id = kFirstItemId;
   for (const TAboutItem& item : AboutBoxItems()) Build(item, false, id++);
   for (const TAboutItem& item : LicenceBoxItems()) Build(item, true, id++);
+  // The boxes go below every item window.
+  for (HWND box : {aboutBox, licenceBox}) SetWindowPos(box, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   if (TWin32Sheet* win32 = TWin32Sheet::Of(Sheet()))
     win32->SetHandler([this](UINT message, WPARAM wParam, LPARAM lParam) {
       return SheetMessage(message, wParam, lParam);
@@ -52,7 +62,7 @@ TAboutPage::TAboutPage(std::unique_ptr<TSheet> sheet) : TAboutTab(std::move(shee
 TAboutPage::~TAboutPage() {
   if (TWin32Sheet* win32 = TWin32Sheet::Of(Sheet())) win32->SetHandler(nullptr);
   for (const TControl& control : controls)
-    if (IsWindow(control.window)) DestroyWindow(control.window);
+    if (control.window && IsWindow(control.window)) DestroyWindow(control.window);
   for (HWND box : {aboutBox, licenceBox})
     if (box && IsWindow(box)) DestroyWindow(box);
   for (HFONT font : fonts) DeleteObject(font);
@@ -60,40 +70,39 @@ TAboutPage::~TAboutPage() {
 
 void TAboutPage::Build(const TAboutItem& item, bool licence, int id) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  HWND window = nullptr;
+  TControl control{nullptr, &item, licence};
+  control.font = item.font.empty() ? pageFont : CreatePageFont(item.font);
+  if (!item.font.empty() && control.font) fonts.push_back(control.font);
   const auto menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-  switch (item.kind) {
-    case TAboutItemKind::Icon:
-    case TAboutItemKind::Bitmap: {
-      window = CreateWindowExW(0, L"STATIC", nullptr,
-                               WS_CHILD | WS_VISIBLE | SS_NOTIFY | (item.kind == TAboutItemKind::Icon ? SS_ICON : SS_BITMAP),
-                               0, 0, 0, 0, sheetWindow, menu, instance, nullptr);
-      if (item.kind == TAboutItemKind::Icon) {
-        const HICON icon = LoadIconW(instance, Wide(item.text).c_str());
-        SendMessageW(window, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-      }
-      break;
-    }
-    case TAboutItemKind::Button:
-      window = CreateWindowExW(0, L"BUTTON", Wide(item.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                               0, 0, 0, 0, sheetWindow, menu, instance, nullptr);
-      break;
-    default: {
-      const std::wstring text = item.special == TAboutSpecial::ReleaseLine ? releaseLine : Wide(item.text);
-      window = CreateWindowExW(0, L"STATIC", text.c_str(),
-                               WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_NOPREFIX | (item.height ? 0 : SS_LEFTNOWORDWRAP),
-                               0, 0, 0, 0, sheetWindow, menu, instance, nullptr);
-      break;
+  if (item.kind == TAboutItemKind::Button) {
+    control.window = CreateWindowExW(0, L"BUTTON", Wide(item.text).c_str(),
+                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0, sheetWindow, menu,
+                                     instance, nullptr);
+  } else if (item.kind == TAboutItemKind::Bitmap) {
+    control.window = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP, 0, 0, 0, 0,
+                                     sheetWindow, menu, instance, nullptr);
+    if (control.window) {
+      const HANDLE bitmap = LoadImageW(instance, Wide(item.text).c_str(), IMAGE_BITMAP, 0, 0, 0);
+      SendMessageW(control.window, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
     }
   }
-  if (!window) return;
-  HFONT font = item.font.empty() ? IconTitleFont() : CreatePageFont(item.font);
-  if (!item.font.empty() && font) fonts.push_back(font);
-  if (font) SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  // Drawn over the group boxes: the boxes go below every item.
-  SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  controls.push_back({window, &item, licence});
+  if (control.window && control.font)
+    SendMessageW(control.window, WM_SETFONT, reinterpret_cast<WPARAM>(control.font), FALSE);
+  controls.push_back(control);
 }
+
+namespace {
+
+std::wstring ItemText(const TAboutItem& item, const std::wstring& releaseLine) {
+  return item.special == TAboutSpecial::ReleaseLine ? releaseLine : Wide(item.text);
+}
+
+// The flags a label is drawn and measured with: one line, or wrapped when it has a height.
+UINT LabelFormat(const TAboutItem& item) {
+  return DT_NOPREFIX | DT_LEFT | DT_TOP | (item.height ? DT_WORDBREAK : DT_SINGLELINE);
+}
+
+}  // namespace
 
 // Every control again at its place: natural sizes measured from its text and font.
 void TAboutPage::Place() {
@@ -104,29 +113,84 @@ void TAboutPage::Place() {
   const TAboutBoxes boxes = AboutBoxes(client.right, client.bottom, scaler);
   MoveWindow(aboutBox, boxes.about.left, boxes.about.top, boxes.about.width, boxes.about.height, TRUE);
   MoveWindow(licenceBox, boxes.licence.left, boxes.licence.top, boxes.licence.width, boxes.licence.height, TRUE);
-  for (const TControl& control : controls) {
+  HDC dc = GetDC(sheetWindow);
+  for (TControl& control : controls) {
     const TRect& box = control.licence ? boxes.licence : boxes.about;
-    TAboutPlacement placement = PlaceAboutItem(*control.item, box.width, box.height, scaler);
-    TRect& r = placement.bounds;
-    if (r.width == 0 || r.height == 0) {
-      if (control.item->kind == TAboutItemKind::Icon) {
-        r.width = r.width ? r.width : GetSystemMetrics(SM_CXICON);
-        r.height = r.height ? r.height : GetSystemMetrics(SM_CYICON);
-      } else {
-        wchar_t text[512] = {};
-        GetWindowTextW(control.window, text, static_cast<int>(std::size(text)));
-        HDC dc = GetDC(control.window);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control.window, WM_GETFONT, 0, 0)));
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
-        SelectObject(dc, old);
-        ReleaseDC(control.window, dc);
-        r.width = r.width ? r.width : size.cx + 2;
-        r.height = r.height ? r.height : size.cy;
-      }
+    const TAboutItem& item = *control.item;
+    TRect r = PlaceAboutItem(item, box.width, box.height, scaler).bounds;
+    if (item.kind == TAboutItemKind::Icon) {
+      r.width = r.width ? r.width : GetSystemMetrics(SM_CXICON);
+      r.height = r.height ? r.height : GetSystemMetrics(SM_CYICON);
+    } else if (item.kind == TAboutItemKind::Label && (r.width == 0 || r.height == 0)) {
+      // A wrapped label keeps inside its box when the window is narrower than its width.
+      if (r.width == 0 || item.height) r.width = r.width ? std::min(r.width, box.width - r.left - scaler.Scale(6)) : 0;
+      const std::wstring text = ItemText(item, releaseLine);
+      HGDIOBJ old = SelectObject(dc, control.font);
+      RECT measured{0, 0, r.width ? r.width : 32767, 0};
+      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, LabelFormat(item) | DT_CALCRECT);
+      SelectObject(dc, old);
+      r.width = r.width ? r.width : measured.right + 2;
+      r.height = r.height ? r.height : measured.bottom;
     }
-    MoveWindow(control.window, box.left + r.left, box.top + r.top, r.width, r.height, TRUE);
+    control.bounds = {r.left, r.top, r.left + r.width, r.top + r.height};
+    if (control.window) MoveWindow(control.window, box.left + r.left, box.top + r.top, r.width, r.height, TRUE);
   }
+  ReleaseDC(sheetWindow, dc);
+  for (HWND box : {aboutBox, licenceBox}) InvalidateRect(box, nullptr, FALSE);
+}
+
+// A box's frame with its title, then its labels and icon in table order, drawn
+// off-screen and copied at once so that nothing flickers.
+void TAboutPage::PaintBox(const DRAWITEMSTRUCT& drawn) const {
+  const bool licence = drawn.hwndItem == licenceBox;
+  const RECT area = drawn.rcItem;
+  HDC dc = CreateCompatibleDC(drawn.hDC);
+  HBITMAP bitmap = CreateCompatibleBitmap(drawn.hDC, area.right, area.bottom);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  FillRect(dc, &area, GetSysColorBrush(COLOR_WINDOW));
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ oldFont = SelectObject(dc, pageFont);
+  const std::wstring title = Wide(licence ? kLicenceBoxCaption : kAboutPageCaption);
+  SIZE titleSize{};
+  GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &titleSize);
+  RECT frame = area;
+  frame.top += titleSize.cy / 2;
+  DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  RECT titleRect{6, 0, 6 + titleSize.cx + 4, titleSize.cy};
+  FillRect(dc, &titleRect, GetSysColorBrush(COLOR_WINDOW));
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  TextOutW(dc, titleRect.left + 2, 0, title.c_str(), static_cast<int>(title.size()));
+  for (const TControl& control : controls) {
+    if (control.licence != licence || control.window) continue;
+    const TAboutItem& item = *control.item;
+    RECT bounds = control.bounds;
+    if (item.kind == TAboutItemKind::Icon) {
+      const HICON icon = LoadIconW(GetModuleHandleW(nullptr), Wide(item.text).c_str());
+      if (icon) DrawIconEx(dc, bounds.left, bounds.top, icon, bounds.right - bounds.left, bounds.bottom - bounds.top, 0, nullptr, DI_NORMAL);
+      continue;
+    }
+    if (item.kind != TAboutItemKind::Label) continue;
+    SelectObject(dc, control.font ? control.font : pageFont);
+    const std::optional<TColor> colour = AboutLabelColour(item, GetSysColor(COLOR_WINDOWTEXT));
+    SetTextColor(dc, colour ? *colour : GetSysColor(COLOR_WINDOWTEXT));
+    const std::wstring text = ItemText(item, releaseLine);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds, LabelFormat(item));
+  }
+  SelectObject(dc, oldFont);
+  BitBlt(drawn.hDC, 0, 0, area.right, area.bottom, dc, 0, 0, SRCCOPY);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
+// The painted item with a link under a point of the screen, in a box.
+const TAboutPage::TControl* TAboutPage::LinkAt(HWND box, POINT screen) const {
+  ScreenToClient(box, &screen);
+  for (auto it = controls.rbegin(); it != controls.rend(); ++it) {
+    if (it->window || it->item->link.empty() || it->licence != (box == licenceBox)) continue;
+    if (PtInRect(&it->bounds, screen)) return &*it;
+  }
+  return nullptr;
 }
 
 std::optional<LRESULT> TAboutPage::SheetMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -134,20 +198,36 @@ std::optional<LRESULT> TAboutPage::SheetMessage(UINT message, WPARAM wParam, LPA
     case WM_SIZE:
       Place();
       break;
-    case WM_CTLCOLORSTATIC:
-      for (const TControl& control : controls) {
-        if (control.window != reinterpret_cast<HWND>(lParam)) continue;
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetBkMode(dc, TRANSPARENT);
-        if (const std::optional<TColor> colour = AboutLabelColour(*control.item, GetSysColor(COLOR_WINDOWTEXT)))
-          SetTextColor(dc, *colour);
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
+    case WM_DRAWITEM: {
+      const auto* drawn = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (drawn->hwndItem != aboutBox && drawn->hwndItem != licenceBox) break;
+      PaintBox(*drawn);
+      return TRUE;
+    }
+    case WM_SETCURSOR: {
+      const auto box = reinterpret_cast<HWND>(wParam);
+      if (box != aboutBox && box != licenceBox) break;
+      POINT point{};
+      GetCursorPos(&point);
+      if (!LinkAt(box, point)) break;
+      SetCursor(LoadCursorW(nullptr, IDC_HAND));
+      return TRUE;
+    }
     case WM_COMMAND: {
-      const int index = LOWORD(wParam) - kFirstItemId;
+      const int id = LOWORD(wParam);
       const bool click = HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == STN_CLICKED;
-      if (click && index >= 0 && index < static_cast<int>(controls.size()) && !controls[index].item->link.empty()) {
+      if (!click) break;
+      if (id == kAboutBoxId || id == kLicenceBoxId) {
+        const DWORD position = GetMessagePos();
+        const POINT point{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+        if (const TControl* control = LinkAt(reinterpret_cast<HWND>(lParam), point)) {
+          OpenLink(control->item->link);
+          return 0;
+        }
+        break;
+      }
+      const int index = id - kFirstItemId;
+      if (index >= 0 && index < static_cast<int>(controls.size()) && !controls[index].item->link.empty()) {
         OpenLink(controls[index].item->link);
         return 0;
       }
