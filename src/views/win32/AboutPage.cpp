@@ -97,6 +97,10 @@ std::wstring ItemText(const TAboutItem& item, const std::wstring& releaseLine) {
   return item.special == TAboutSpecial::ReleaseLine ? releaseLine : Wide(item.text);
 }
 
+bool IsLabel(const TAboutItem& item) {
+  return item.kind == TAboutItemKind::Label || item.kind == TAboutItemKind::ResourceLabel;
+}
+
 // The flags a label is drawn and measured with: one line, or wrapped when it has a height.
 UINT LabelFormat(const TAboutItem& item) {
   return DT_NOPREFIX | DT_LEFT | DT_TOP | (item.height ? DT_WORDBREAK : DT_SINGLELINE);
@@ -121,7 +125,7 @@ void TAboutPage::Place() {
     if (item.kind == TAboutItemKind::Icon) {
       r.width = r.width ? r.width : GetSystemMetrics(SM_CXICON);
       r.height = r.height ? r.height : GetSystemMetrics(SM_CYICON);
-    } else if (item.kind == TAboutItemKind::Label && (r.width == 0 || r.height == 0)) {
+    } else if (IsLabel(item) && (r.width == 0 || r.height == 0)) {
       // A wrapped label keeps inside its box when the window is narrower than its width.
       if (r.width == 0 || item.height) r.width = r.width ? std::min(r.width, box.width - r.left - scaler.Scale(6)) : 0;
       const std::wstring text = ItemText(item, releaseLine);
@@ -169,7 +173,7 @@ void TAboutPage::PaintBox(const DRAWITEMSTRUCT& drawn) const {
       if (icon) DrawIconEx(dc, bounds.left, bounds.top, icon, bounds.right - bounds.left, bounds.bottom - bounds.top, 0, nullptr, DI_NORMAL);
       continue;
     }
-    if (item.kind != TAboutItemKind::Label) continue;
+    if (!IsLabel(item)) continue;
     SelectObject(dc, control.font ? control.font : pageFont);
     const std::optional<TColor> colour = AboutLabelColour(item, GetSysColor(COLOR_WINDOWTEXT));
     SetTextColor(dc, colour ? *colour : GetSysColor(COLOR_WINDOWTEXT));
