@@ -102,6 +102,7 @@ export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/r
 mount -t proc proc /proc; mount -t sysfs sys /sys
 mount -t tmpfs tmpfs /tmp; chmod 1777 /tmp; mount -t tmpfs tmpfs /run
 mkdir -p /dev/pts /dev/shm; mount -t devpts devpts /dev/pts; mount -t tmpfs tmpfs /dev/shm
+ln -s /proc/self/fd /dev/fd; ln -s /proc/self/fd/0 /dev/stdin; ln -s /proc/self/fd/1 /dev/stdout; ln -s /proc/self/fd/2 /dev/stderr
 prefix=/root/.cache/vexa/wine32
 mkdir -p "$(dirname "$prefix")"
 [ -f /vmshare/wine32.tar ] && tar -C "$(dirname "$prefix")" -xf /vmshare/wine32.tar
