@@ -127,6 +127,6 @@ qemu-system-x86_64 -accel tcg,thread=multi -cpu max,smap=off,pku=off -smp "$(npr
   -display none -serial stdio -monitor none -no-reboot \
   -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
   -virtfs local,path="$share",mount_tag=share,security_model=none \
-  -virtfs local,path="$repo",mount_tag=repo,security_model=none </dev/null | tr -d '\r'
+  -virtfs local,path="$repo",mount_tag=repo,security_model=none </dev/null | stdbuf -oL tr -d '\r'
 [ -f "$share/status" ] || { echo "wine-vm: the emulated machine ended without the command's exit code" >&2; exit 1; }
 exit "$(cat "$share/status")"
