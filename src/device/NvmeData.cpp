@@ -11,9 +11,6 @@ namespace vexa {
 
 namespace {
 
-constexpr std::size_t kPowerStateOffset = 2048;
-constexpr std::size_t kPowerStateSize = 32;
-constexpr std::size_t kLbaFormatOffset = 128;
 constexpr std::size_t kSensorOffset = 200;
 
 // An ASCII field of a drive: padded with blanks by the convention, with NULs by
@@ -86,7 +83,7 @@ TNvmeIdentifyController DecodeNvmeIdentifyController(TBytes block) {
   id.optionalNvmCommands = GetU16(block, 520);
   id.volatileWriteCache = GetU8(block, 525);
   for (std::size_t i = 0; i < kNvmePowerStateCount; ++i)
-    id.powerStates[i] = DecodePowerState(block, kPowerStateOffset + i * kPowerStateSize);
+    id.powerStates[i] = DecodePowerState(block, kNvmePowerStateOffset + i * kNvmePowerStateSize);
   return id;
 }
 
@@ -100,7 +97,7 @@ TNvmeIdentifyNamespace DecodeNvmeIdentifyNamespace(TBytes block) {
   ns.formatCount = static_cast<std::uint8_t>(std::min<std::size_t>(GetU8(block, 25) + 1u, kNvmeLbaFormatCount));
   ns.formatInUse = GetU8(block, 26) & 0x0F;
   for (std::size_t i = 0; i < kNvmeLbaFormatCount; ++i) {
-    const std::size_t offset = kLbaFormatOffset + i * 4;
+    const std::size_t offset = kNvmeLbaFormatOffset + i * kNvmeLbaFormatSize;
     ns.formats[i].metadataSize = GetU16(block, offset);
     ns.formats[i].dataSizeShift = GetU8(block, offset + 2);
     ns.formats[i].relativePerformance = GetU8(block, offset + 3) & 0x03;

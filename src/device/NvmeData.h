@@ -25,6 +25,12 @@ inline constexpr std::size_t kNvmeHealthLogSize = 512;
 inline constexpr std::size_t kNvmePowerStateCount = 32;
 inline constexpr std::size_t kNvmeLbaFormatCount = 16;
 inline constexpr std::size_t kNvmeTemperatureSensorCount = 8;
+// Where the repeated records start in Identify Controller (power states) and in
+// Identify Namespace (LBA formats), and the size of one.
+inline constexpr std::size_t kNvmePowerStateOffset = 2048;
+inline constexpr std::size_t kNvmePowerStateSize = 32;
+inline constexpr std::size_t kNvmeLbaFormatOffset = 128;
+inline constexpr std::size_t kNvmeLbaFormatSize = 4;
 
 // Optional Admin Command Support (OACS, Identify Controller bytes 256-257).
 namespace nvmeoacs {

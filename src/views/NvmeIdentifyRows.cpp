@@ -9,11 +9,6 @@ namespace vexa {
 
 namespace {
 
-constexpr std::uint16_t kPowerStatesOffset = 2048;
-constexpr std::uint16_t kPowerStateSize = 32;
-constexpr std::uint16_t kLbaFormatsOffset = 128;
-constexpr std::uint16_t kLbaFormatSize = 4;
-
 // The drive's text as it can be shown: valid UTF-8 without control characters.
 std::string Shown(std::string_view text) {
   std::string shown = ToValidUtf8(text);
@@ -62,7 +57,7 @@ std::vector<TNvmeIdentifyRow> NvmeIdentifyRows(const TNvmeDrive& drive) {
   add(525, 1, "揮發性寫入快取", (c.volatileWriteCache & 1) ? "有" : "無");
   for (std::size_t i = 0; i <= c.powerStatesSupported && i < kNvmePowerStateCount; ++i) {
     const TNvmePowerState& state = c.powerStates[i];
-    add(static_cast<std::uint16_t>(kPowerStatesOffset + i * kPowerStateSize), kPowerStateSize,
+    add(static_cast<std::uint16_t>(kNvmePowerStateOffset + i * kNvmePowerStateSize), kNvmePowerStateSize,
         Format("電源狀態 %d", i),
         Format("%.4f W, 進入 %d µs, 退出 %d µs%s", state.Watts(), state.entryLatency, state.exitLatency,
                state.nonOperational ? ", 非運作" : ""));
@@ -83,7 +78,8 @@ std::vector<TNvmeIdentifyRow> NvmeIdentifyRows(const TNvmeDrive& drive) {
   addNs(26, 1, "使用中的 LBA 格式", Format("%d", n.formatInUse));
   for (std::size_t i = 0; i < n.formatCount && i < kNvmeLbaFormatCount; ++i) {
     const TNvmeLbaFormat& format = n.formats[i];
-    addNs(static_cast<std::uint16_t>(kLbaFormatsOffset + i * kLbaFormatSize), kLbaFormatSize, Format("LBA 格式 %d", i),
+    addNs(static_cast<std::uint16_t>(kNvmeLbaFormatOffset + i * kNvmeLbaFormatSize), kNvmeLbaFormatSize,
+          Format("LBA 格式 %d", i),
           Format("%d 位元組, 中繼資料 %d, 效能%s%s", format.BlockSize(), format.metadataSize,
                  kPerformance[format.relativePerformance & 3], i == n.formatInUse ? " (使用中)" : ""));
   }
