@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Runs a Windows test executable under Wine for ctest (CMAKE_CROSSCOMPILING_EMULATOR):
-# 32-bit prefix made once by tools/wine-prefix.sh, Traditional Chinese code page,
-# no Wine debug chatter. Tests that make windows ask for a display with
-# VEXA_NEEDS_DISPLAY=1 and get a virtual one of their own.
+# the Wine of the program's own width (tools/wine-env.sh: a 32-bit program under the
+# 32-bit loader, a 64-bit one under wine64), its prefix made once, Traditional
+# Chinese code page, no Wine debug chatter. Tests that make windows ask for a
+# display with VEXA_NEEDS_DISPLAY=1 and get a virtual one of their own.
+#   usage: wine-run.sh PROGRAM.exe [ARG...]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-prefix=$("$here/../tools/wine-prefix.sh")
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LC_ALL=zh_TW.UTF-8
+source "$here/../tools/wine-env.sh" "$1"
 unset DISPLAY
 if [ "${VEXA_NEEDS_DISPLAY:-0}" = 1 ]; then
   # Wine's desktop lives as long as its server and stays bound to the display it

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Installs what building, testing and running Vexa need on a Debian machine, only
-# what is missing: compilers (g++ and MinGW-w64 for 32-bit Windows), CMake, Ninja,
-# GoogleTest, Google Benchmark, Wine (32-bit, so the i386 architecture), Xvfb and
+# what is missing: compilers (g++ and MinGW-w64 for 32-bit and 64-bit Windows) with
+# ccache, CMake, Ninja, GoogleTest, Google Benchmark, Wine (64-bit, and 32-bit
+# through the i386 architecture; Wine's own Windows headers, which check the storage
+# layouts a second time), Xvfb and
 # the tools that drive and photograph the window, and a Traditional Chinese font
 # and locale; Cairo and Pango for the pictures vexa-cli draws; liburing for its real
 # reads on Linux and fio to compare them with; for vexa-collector, cpp-httplib with
 # OpenSSL, SQLite, libpqxx and nlohmann-json, and for its tests PostgreSQL's server,
 # curl, openssl and Chromium.
 set -euo pipefail
-packages=(cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev python3
-          g++-mingw-w64-i686-posix mingw-w64-i686-dev
-          wine wine32:i386 xvfb xauth x11-utils xdotool imagemagick
+packages=(cmake ninja-build g++ ccache libgtest-dev googletest libbenchmark-dev python3
+          g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+          wine wine32:i386 wine64 libwine-dev xvfb xauth x11-utils xdotool imagemagick
           fonts-noto-cjk locales pkg-config libcairo2-dev libpango1.0-dev
           liburing-dev fio
           libcpp-httplib-dev libssl-dev libsqlite3-dev libpqxx-dev nlohmann-json3-dev

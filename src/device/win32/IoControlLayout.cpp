@@ -14,8 +14,6 @@
 
 namespace vexa::storage {
 
-static_assert(sizeof(void*) == 4, "the layouts are those of 32-bit Windows (pointer-sized fields are 4 bytes)");
-
 // Control codes.
 static_assert(kIoctlScsiPassThrough == IOCTL_SCSI_PASS_THROUGH);
 static_assert(kIoctlScsiMiniport == IOCTL_SCSI_MINIPORT);
@@ -35,6 +33,7 @@ static_assert(kIoctlVolumeGetVolumeDiskExtents == IOCTL_VOLUME_GET_VOLUME_DISK_E
 static_assert(kIoctlScsiMiniportIdentify == IOCTL_SCSI_MINIPORT_IDENTIFY);
 
 // ATA_PASS_THROUGH_EX and its flags.
+#ifndef _WIN64  // the 32-bit layout; the 64-bit process translates (Win32Machine)
 static_assert(ata::kSize == sizeof(ATA_PASS_THROUGH_EX));
 static_assert(ata::kLength == offsetof(ATA_PASS_THROUGH_EX, Length));
 static_assert(ata::kAtaFlags == offsetof(ATA_PASS_THROUGH_EX, AtaFlags));
@@ -48,6 +47,7 @@ static_assert(ata::kReservedAsUlong == offsetof(ATA_PASS_THROUGH_EX, ReservedAsU
 static_assert(ata::kDataBufferOffset == offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset));
 static_assert(ata::kPreviousTaskFile == offsetof(ATA_PASS_THROUGH_EX, PreviousTaskFile));
 static_assert(ata::kCurrentTaskFile == offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile));
+#endif
 static_assert(ata::kFlagDrdyRequired == ATA_FLAGS_DRDY_REQUIRED);
 static_assert(ata::kFlagDataIn == ATA_FLAGS_DATA_IN);
 static_assert(ata::kFlagDataOut == ATA_FLAGS_DATA_OUT);
@@ -65,6 +65,7 @@ static_assert(taskfile::kCommand == offsetof(IDEREGS, bCommandReg));
 static_assert(taskfile::kReserved == offsetof(IDEREGS, bReserved));
 
 // SCSI_PASS_THROUGH.
+#ifndef _WIN64
 static_assert(scsi::kSize == sizeof(SCSI_PASS_THROUGH));
 static_assert(scsi::kLength == offsetof(SCSI_PASS_THROUGH, Length));
 static_assert(scsi::kScsiStatus == offsetof(SCSI_PASS_THROUGH, ScsiStatus));
@@ -79,6 +80,7 @@ static_assert(scsi::kTimeOutValue == offsetof(SCSI_PASS_THROUGH, TimeOutValue));
 static_assert(scsi::kDataBufferOffset == offsetof(SCSI_PASS_THROUGH, DataBufferOffset));
 static_assert(scsi::kSenseInfoOffset == offsetof(SCSI_PASS_THROUGH, SenseInfoOffset));
 static_assert(scsi::kCdb == offsetof(SCSI_PASS_THROUGH, Cdb));
+#endif
 static_assert(scsi::kCdbSize == sizeof(SCSI_PASS_THROUGH::Cdb));
 static_assert(scsi::kDataOut == SCSI_IOCTL_DATA_OUT);
 static_assert(scsi::kDataInDirection == SCSI_IOCTL_DATA_IN);

@@ -23,8 +23,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-prefix=$("$root/tools/wine-prefix.sh")
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LC_ALL=zh_TW.UTF-8
+# The Wine of vexa.exe's own width, with its prefix.
+source "$root/tools/wine-env.sh" "$exe"
 # Wine's desktop is made on the display of the first program that needs one and
 # dies with it: every GUI test starts its own server on its own display. GUI tests
 # run alone (RUN_SERIAL), so no other Wine program loses its server.
