@@ -12,7 +12,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache libgtest-dev googletest libbenchmark-dev python3
           g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
-          wine wine32:i386 wine64 libwine-dev xvfb xauth x11-utils xdotool imagemagick
+          wine wine32:i386 wine64 libwine-dev fonts-wine xvfb xauth x11-utils xdotool imagemagick
           fonts-noto-cjk locales pkg-config libcairo2-dev libpango1.0-dev
           liburing-dev fio
           libcpp-httplib-dev libssl-dev libsqlite3-dev libpqxx-dev nlohmann-json3-dev

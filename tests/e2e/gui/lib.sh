@@ -58,3 +58,12 @@ screenshot() {
   mkdir -p "$shots"
   import -window root -crop 1024x768+0+0 "$shots/$1.png" 2>/dev/null || true
 }
+# A screenshot of the main window alone (Wine draws its frame), for contact sheets.
+window_screenshot() {
+  local id geometry
+  mkdir -p "$shots"
+  id=$(xdotool search --onlyvisible --name '^Vexa ' 2>/dev/null | head -1)
+  geometry=$([ -n "$id" ] && xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {if (w) printf "%dx%d+%d+%d", w, h, x, y}')
+  import -window root -crop "${geometry:-1024x768+0+0}" +repage "$shots/$1.png" 2>/dev/null || true
+}
