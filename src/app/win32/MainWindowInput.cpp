@@ -198,11 +198,12 @@ void TVexaForm::DrawSelectorItem(const DRAWITEMSTRUCT& item) {
     HFONT italic = CreateFontIndirectW(&logFont);
     HGDIOBJ old = SelectObject(dc, italic);
     const std::wstring token = Wide(Format("%s%d", device->name.substr(0, 1), device->number));
-    // Italic letters lean past their cell: keep the last one clear of the edge.
+    // Italic letters lean past their cell: the last one is placed clear of the edge
+    // and drawn unclipped, or its top right corner would be cut off ("P0" read "PC").
     RECT tokenRect = text;
     tokenRect.right -= scaler->Scale(2);
     DrawTextW(dc, token.c_str(), static_cast<int>(token.size()), &tokenRect,
-              DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX);
+              DT_SINGLELINE | DT_VCENTER | DT_RIGHT | DT_NOPREFIX | DT_NOCLIP);
     SelectObject(dc, old);
     DeleteObject(italic);
     HBRUSH brush = CreateSolidBrush(device->GetColor());
