@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,14 +19,13 @@
 #include "device/SmartReader.h"
 #include "platform/ForwardingMachine.h"
 #include "platform/MachineFile.h"
+#include "platform/MachineText.h"
 #include "platform/ReplayMachine.h"
 #include "platform/RequestLayout64.h"
 #include "platform/SpyMachine.h"
 #include "platform/StorageLayout.h"
 #include "shell/Shared.h"
-#include "shell/Tabs.h"
-#include "views/ConsoleSession.h"
-#include "views/DebugTab.h"
+#include "views/MachineCapture.h"
 
 namespace vexa {
 namespace {
@@ -65,11 +63,12 @@ public:
                     std::span<std::uint8_t> out) override {
     if (!IsPassThrough(code)) return inner.Control(handle, code, in, out);
     const bool ata = code == st::kIoctlAtaPassThrough;
-    TIoResult result = ata ? Ata(handle, in, out) : Scsi(handle, in, out);
+    const TLayout& layout = ata ? kAta : kScsi;
+    TIoResult result = PassThrough(handle, code, layout, in, out);
     if (!result.ok) return result;
-    if (bad.lyingLengths && result.bytes >= (ata ? 48u : 56u)) {
-      PutU32(out, ata ? 8 : 12, 0xFFFFFFF0);
-      if (!ata) PutU8(out, 7, 0xFF);
+    if (bad.lyingLengths && result.bytes >= layout.header64) {
+      PutU32(out, layout.lengthAt, 0xFFFFFFF0);
+      if (layout.senseAt64 != 0) PutU8(out, layout.senseAt64, 0xFF);
     }
     if (bad.overCount) result.bytes = static_cast<std::uint32_t>(out.size() + 100);
     result.bytes = static_cast<std::uint32_t>(std::min<std::size_t>(result.bytes, ata ? bad.ataCut64 : bad.scsiCut64));
@@ -88,59 +87,54 @@ private:
     return length == 0 || (offset >= header && offset + length <= std::max(in.size(), out.size()));
   }
 
-  // Copies the data the replay machine returned behind its 32-bit header to where
-  // the 64-bit request's offset points; answers the driver's count of bytes.
-  static std::uint32_t PlaceData(TBytes reply, std::size_t header32, std::uint32_t transferred, std::uint64_t offset,
-                                 std::size_t header64, TMutableBytes out) {
-    const std::size_t room = out.size() > offset ? out.size() - offset : 0;
-    const std::size_t count = std::min<std::size_t>({transferred, reply.size() - header32, room});
-    std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(header32), count,
-                out.begin() + static_cast<std::ptrdiff_t>(offset));
-    return static_cast<std::uint32_t>(count > 0 ? offset + count : header64);
-  }
-
+  // Where a 64-bit driver finds the fields, and the 32-bit request they stand for.
+  struct TLayout {
+    std::size_t header64, header32;
+    std::size_t lengthAt;      // DataTransferLength, the same in both
+    std::size_t senseAt64;     // SenseInfoLength (1 byte) and SenseInfoOffset at 32; 0: none
+    std::size_t registers64;   // the task files or the command block
+    std::size_t registers32;
+    std::size_t registersSize;
+  };
   // ATA_PASS_THROUGH_EX, 64-bit: Length 0, DataTransferLength 8, DataBufferOffset 24
   // (8 bytes), PreviousTaskFile 32, CurrentTaskFile 40; 48 bytes.
-  TIoResult Ata(THandle handle, TBytes in, TMutableBytes out) {
-    if (in.size() < 48 || out.size() < 48 || GetU16(in, 0) != 48) return kInvalid;
-    const std::uint32_t length = GetU32(in, 8);
-    const std::uint64_t offset = GetU64(in, 24);
-    if (!Fits(offset, length, 48, in, out)) return kInvalid;
-    TByteVector request(40 + std::size_t{length}, 0);
-    std::copy_n(in.begin(), 20, request.begin());
-    PutU16(request, 0, 40);
-    PutU32(request, 20, 40);
-    std::copy_n(in.begin() + 32, 16, request.begin() + 24);
-    const TIoResult result = inner.Control(handle, st::kIoctlAtaPassThrough, request, request);
-    const TBytes reply = TBytes(request).first(std::min<std::size_t>(result.bytes, request.size()));
-    if (!result.ok || reply.size() < 40) return result;
-    SystemBuffer(in, out);
-    std::copy_n(reply.begin(), 20, out.begin());
-    PutU16(out, 0, 48);
-    std::copy_n(reply.begin() + 24, 16, out.begin() + 32);
-    return {true, PlaceData(reply, 40, GetU32(reply, 8), offset, 48, out), 0};
-  }
-
+  static constexpr TLayout kAta{48, 40, 8, 0, 32, 24, 16};
   // SCSI_PASS_THROUGH, 64-bit: Length 0, SenseInfoLength 7, DataTransferLength 12,
   // DataBufferOffset 24 (8 bytes), SenseInfoOffset 32, Cdb 36 (16 bytes); 56 bytes.
-  TIoResult Scsi(THandle handle, TBytes in, TMutableBytes out) {
-    if (in.size() < 56 || out.size() < 56 || GetU16(in, 0) != 56) return kInvalid;
-    const std::uint32_t length = GetU32(in, 12);
+  static constexpr TLayout kScsi{56, 44, 12, 7, 36, 28, 16};
+
+  TIoResult PassThrough(THandle handle, std::uint32_t code, const TLayout& layout, TBytes in, TMutableBytes out) {
+    if (in.size() < layout.header64 || out.size() < layout.header64 || GetU16(in, 0) != layout.header64) {
+      return kInvalid;
+    }
+    const std::uint32_t length = GetU32(in, layout.lengthAt);
     const std::uint64_t offset = GetU64(in, 24);
-    if (!Fits(offset, length, 56, in, out) || !Fits(GetU32(in, 32), GetU8(in, 7), 56, in, out)) return kInvalid;
-    TByteVector request(44 + std::size_t{length}, 0);
+    if (!Fits(offset, length, layout.header64, in, out)) return kInvalid;
+    if (layout.senseAt64 != 0 && !Fits(GetU32(in, 32), GetU8(in, layout.senseAt64), layout.header64, in, out)) {
+      return kInvalid;
+    }
+    // The same fields; the data area right behind the header, no sense area.
+    TByteVector request(layout.header32 + std::size_t{length}, 0);
     std::copy_n(in.begin(), 20, request.begin());
-    PutU16(request, 0, 44);
-    PutU32(request, 20, 44);
-    std::copy_n(in.begin() + 36, 16, request.begin() + 28);
-    const TIoResult result = inner.Control(handle, st::kIoctlScsiPassThrough, request, request);
+    PutU16(request, 0, static_cast<std::uint16_t>(layout.header32));
+    PutU32(request, 20, static_cast<std::uint32_t>(layout.header32));
+    std::copy_n(in.begin() + static_cast<std::ptrdiff_t>(layout.registers64), layout.registersSize,
+                request.begin() + static_cast<std::ptrdiff_t>(layout.registers32));
+    const TIoResult result = inner.Control(handle, code, request, request);
     const TBytes reply = TBytes(request).first(std::min<std::size_t>(result.bytes, request.size()));
-    if (!result.ok || reply.size() < 44) return result;
+    if (!result.ok || reply.size() < layout.header32) return result;
+
     SystemBuffer(in, out);
     std::copy_n(reply.begin(), 20, out.begin());
-    PutU16(out, 0, 56);
-    std::copy_n(reply.begin() + 28, 16, out.begin() + 36);
-    return {true, PlaceData(reply, 44, GetU32(reply, 12), offset, 56, out), 0};
+    PutU16(out, 0, static_cast<std::uint16_t>(layout.header64));
+    std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(layout.registers32), layout.registersSize,
+                out.begin() + static_cast<std::ptrdiff_t>(layout.registers64));
+    const std::size_t room = out.size() > offset ? out.size() - offset : 0;
+    const std::size_t count =
+        std::min<std::size_t>({GetU32(reply, layout.lengthAt), reply.size() - layout.header32, room});
+    std::copy_n(reply.begin() + static_cast<std::ptrdiff_t>(layout.header32), count,
+                out.begin() + static_cast<std::ptrdiff_t>(offset));
+    return {true, static_cast<std::uint32_t>(count > 0 ? offset + count : layout.header64), 0};
   }
 
   TMisbehaviour bad;
@@ -192,15 +186,6 @@ private:
   TMisbehaviour bad;
 };
 
-std::vector<std::filesystem::path> SampleMachines() {
-  std::vector<std::filesystem::path> paths;
-  for (const auto& entry : std::filesystem::directory_iterator(VEXA_SAMPLES_DIR)) {
-    if (entry.path().extension() == ".machine") paths.push_back(entry.path());
-  }
-  std::sort(paths.begin(), paths.end());
-  return paths;
-}
-
 // A SENDCMDINPARAMS block: the task file of one SMART or IDENTIFY command.
 std::array<std::uint8_t, st::sendcmdin::kSize> CommandBlock(std::uint32_t bufferSize, std::uint8_t features,
                                                              std::uint8_t command) {
@@ -216,54 +201,49 @@ std::array<std::uint8_t, st::sendcmdin::kSize> CommandBlock(std::uint32_t buffer
 }
 
 // Everything the core asks a drive: the request functions on every device of the
-// machine, then the console road with the Debug page, whose run repeats every
-// request with its own buffer and shows every field of the replies.
-void RunCore(Machine& machine, const TMachineFile& file) {
+// machine, then the program's own road as a capture runs it (every device selected
+// with the Debug page open, whose run repeats every request and shows every field
+// of the replies). Answers each request with what it got back, and the capture.
+struct TCoreRun {
+  std::vector<test::TRecordedRequest> requests;
+  std::string capture;
+};
+
+TCoreRun RunCore(Machine& machine, const TMachineFile& file) {
+  test::TSpyMachine spy(machine);
   for (const TMachineDevice& device : file.devices) {
-    const THandle handle = machine.Open(device.path, {});
+    const THandle handle = spy.Open(device.path, {});
     TBlock512 block{};
-    AtaIdentify(machine, handle, block, false);
-    AtaIdentify(machine, handle, block, true);
+    AtaIdentify(spy, handle, block, false);
+    AtaIdentify(spy, handle, block, true);
     std::array<std::uint8_t, st::ata::kSize + 512> request{};
     const std::array<std::uint8_t, 8> identify{0, 1, 0, 0, 0, st::atacmd::kDeviceHead, st::atacmd::kIdentifyDevice, 0};
     BuildAtaRequest(request, st::ata::kFlagDataIn | st::ata::kFlag48BitCommand, 512, 3, identify);
-    ScsiPassThroughAta(machine, handle, request);
+    ScsiPassThroughAta(spy, handle, request);
     std::array<std::uint8_t, st::sendcmdout::kBuffer + 512> reply{};
-    SendSmartCommand(machine, handle, st::kSmartRcvDriveData,
+    SendSmartCommand(spy, handle, st::kSmartRcvDriveData,
                      CommandBlock(512, st::atacmd::kSmartReadData, st::atacmd::kSmart), reply);
-    SendSmartCommand(machine, handle, st::kSmartSendDriveCommand,
+    SendSmartCommand(spy, handle, st::kSmartSendDriveCommand,
                      CommandBlock(0, st::atacmd::kSmartReturnStatus, st::atacmd::kSmart), reply);
-    TSmartReader smart(machine);
+    TSmartReader smart(spy);
     TBlock512 thresholds{};
     smart.EnableSmart(handle, 0);
     smart.IdentifyViaSmart(handle, 0, block);
     smart.ReadSmartData(handle, 0, block, thresholds);
-    MiniportIdentify(machine, handle, 0, block);
+    MiniportIdentify(spy, handle, 0, block);
     std::array<std::uint8_t, 4096> nvme{};
     for (const TNvmeRequest kind :
          {TNvmeRequest::IdentifyController, TNvmeRequest::IdentifyNamespace, TNvmeRequest::HealthLog}) {
-      QueryNvme(machine, handle, kind, nvme);
+      QueryNvme(spy, handle, kind, nvme);
     }
-    machine.Close(handle);
+    spy.Close(handle);
   }
   SetMessageSink([](std::string_view, std::uint32_t) { return kAnswerOk; });
-  {
-    TConsoleSession session(machine);
-    std::string error;
-    session.Set("system.enum_scsi=1", error);
-    session.Start();
-    session.Tabs().Add(TabClassOf<TDebugTab>());
-    session.Rescan();
-    for (int i = 0; i < session.DeviceCount(); ++i) session.Select(i);
-  }
+  TCoreRun run;
+  run.capture = CaptureMachineFile(spy, {}, "round trip");
   SetMessageSink({});
-}
-
-// Every request the core made, with what it got back.
-std::vector<test::TRecordedRequest> Requests(Machine& machine, const TMachineFile& file) {
-  test::TSpyMachine spy(machine);
-  RunCore(spy, file);
-  return spy.requests;
+  run.requests = spy.requests;
+  return run;
 }
 
 std::size_t CountOf(const std::vector<test::TRecordedRequest>& requests, std::uint32_t code, bool answered) {
@@ -285,7 +265,7 @@ std::string FirstDifference(const std::vector<test::TRecordedRequest>& direct,
 }
 
 TEST(RequestLayout64RoundTrip, EverySampleAnswersTheCoreAsADirectRun) {
-  const std::vector<std::filesystem::path> samples = SampleMachines();
+  const std::vector<std::filesystem::path> samples = test::SampleMachineFiles();
   ASSERT_FALSE(samples.empty());
   for (const std::filesystem::path& sample : samples) {
     SCOPED_TRACE(sample.filename().string());
@@ -295,12 +275,14 @@ TEST(RequestLayout64RoundTrip, EverySampleAnswersTheCoreAsADirectRun) {
     TDriver64 driver(replay, {"faithful"});
     TThrough64 through64(driver);
 
-    const std::vector<test::TRecordedRequest> expected = Requests(direct, file);
-    const std::vector<test::TRecordedRequest> got = Requests(through64, file);
-    EXPECT_TRUE(got == expected) << FirstDifference(expected, got);
+    const TCoreRun expected = RunCore(direct, file);
+    const TCoreRun got = RunCore(through64, file);
+    EXPECT_TRUE(got.requests == expected.requests) << FirstDifference(expected.requests, got.requests);
+    EXPECT_EQ(got.capture, expected.capture);
     EXPECT_EQ(replay.RefusedCount(), 0u) << (replay.RefusedCount() ? replay.RefusedRequests()[0] : "");
-    // The pass-through routes were taken, not only refused.
-    EXPECT_GT(CountOf(expected, st::kIoctlAtaPassThrough, true) + CountOf(expected, st::kIoctlScsiPassThrough, true),
+    // The pass-through routes answered, not only failed.
+    EXPECT_GT(CountOf(expected.requests, st::kIoctlAtaPassThrough, true) +
+                  CountOf(expected.requests, st::kIoctlScsiPassThrough, true),
               0u);
   }
 }
@@ -316,7 +298,7 @@ TEST(RequestLayout64RoundTrip, MisbehavingDriversLeaveTheCoreWhatA32BitProcessFi
       {"counts beyond the output buffer", kNoCut, kNoCut, kNoCut, kNoCut, true},
       {"lengths beyond the request", kNoCut, kNoCut, kNoCut, kNoCut, false, true},
   };
-  const std::vector<std::filesystem::path> samples = SampleMachines();
+  const std::vector<std::filesystem::path> samples = test::SampleMachineFiles();
   for (const TMisbehaviour& misbehaviour : kCases) {
     for (const std::filesystem::path& sample : samples) {
       SCOPED_TRACE(std::string(misbehaviour.name) + ", " + sample.filename().string());
@@ -327,10 +309,11 @@ TEST(RequestLayout64RoundTrip, MisbehavingDriversLeaveTheCoreWhatA32BitProcessFi
       TDriver64 driver64(replay64, misbehaviour);
       TThrough64 through64(driver64);
 
-      const std::vector<test::TRecordedRequest> expected = Requests(driver32, file);
-      const std::vector<test::TRecordedRequest> got = Requests(through64, file);
-      EXPECT_TRUE(got == expected) << FirstDifference(expected, got);
-      for (const test::TRecordedRequest& request : got) EXPECT_LE(request.result.bytes, request.outputSize);
+      const TCoreRun expected = RunCore(driver32, file);
+      const TCoreRun got = RunCore(through64, file);
+      EXPECT_TRUE(got.requests == expected.requests) << FirstDifference(expected.requests, got.requests);
+      EXPECT_EQ(got.capture, expected.capture);
+      for (const test::TRecordedRequest& request : got.requests) EXPECT_LE(request.result.bytes, request.outputSize);
     }
   }
 }
