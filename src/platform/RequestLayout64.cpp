@@ -129,8 +129,10 @@ void PutField(TMutableBytes to, std::size_t at, std::size_t size, std::uint64_t 
   }
 }
 
-// The data and sense areas the request describes.
+// The fields of the caller's header that are judged and given back as they were:
+// its size and the data and sense areas it describes.
 struct TAreas {
+  std::uint32_t headerLength = 0;
   std::uint32_t dataOffset = 0;
   std::uint32_t dataLength = 0;
   std::uint32_t senseOffset = 0;
@@ -142,6 +144,9 @@ TAreas ReadAreas(const TShape& shape, TBytes request) {
   for (const TField& field : shape.fields) {
     const auto value = static_cast<std::uint32_t>(GetField(request, field.at32, field.size32));
     switch (field.role) {
+      case TRole::HeaderLength:
+        areas.headerLength = value;
+        break;
       case TRole::DataOffset:
         areas.dataOffset = value;
         break;
@@ -246,9 +251,9 @@ std::size_t PutReply(const TShape& shape, const TAreas& areas, TBytes reply, TMu
 TIoResult Translate(const TShape& shape, TBytes input, TMutableBytes output, const TSendRequest& send) {
   constexpr TIoResult kRefused{false, 0, kErrorInvalidParameter};
   if (input.size() < shape.size32 || output.size() < shape.size32) return kRefused;
-  if (GetU16(input, 0) != shape.size32) return kRefused;
   const std::size_t bufferSize = std::max(input.size(), output.size());
   const TAreas areas = ReadAreas(shape, input);
+  if (areas.headerLength != shape.size32) return kRefused;
   if (!AreaFits(areas.dataOffset, areas.dataLength, shape.size32, bufferSize) ||
       !AreaFits(areas.senseOffset, areas.senseLength, shape.size32, bufferSize)) {
     return kRefused;
