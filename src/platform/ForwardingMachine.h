@@ -16,6 +16,10 @@ namespace vexa {
 class TForwardingMachine : public Machine {
 public:
   explicit TForwardingMachine(Machine& inner) : inner(inner) {}
+  // A forwarding machine given another one wraps it; it is never a copy that would
+  // pass its calls past the one it was given.
+  TForwardingMachine(const TForwardingMachine&) = delete;
+  TForwardingMachine& operator=(const TForwardingMachine&) = delete;
 
   TIoResult Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
                     std::span<std::uint8_t> output) override {

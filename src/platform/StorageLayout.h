@@ -1,8 +1,10 @@
 // The Windows storage requests as bytes: control codes, and the sizes and field
 // offsets of their structures in the 32-bit layouts (pointer-sized fields are 4
 // bytes). Both the request transport and the replay machine build and read buffers
-// with these; in the Windows build every value is checked against MinGW-w64's own
-// structures, so nobody's memory of the layouts has to be trusted.
+// with these; in the Windows builds every value is checked against MinGW-w64's own
+// structures and, where they have them, Wine's, so nobody's memory of the layouts
+// has to be trusted. The two structures that differ in a 64-bit process have their
+// 64-bit places here too (ata64, scsi64), for the translation at the seam.
 #pragma once
 
 #include <cstddef>
@@ -51,6 +53,15 @@ inline constexpr std::uint16_t kFlagDataOut = 0x04;
 inline constexpr std::uint16_t kFlag48BitCommand = 0x08;
 }  // namespace ata
 
+// ATA_PASS_THROUGH_EX in a 64-bit process: DataBufferOffset is 64-bit and aligned,
+// so it and the task files move; the fields before it keep their places.
+namespace ata64 {
+inline constexpr std::size_t kSize = 48;
+inline constexpr std::size_t kDataBufferOffset = 24;  // 64-bit
+inline constexpr std::size_t kPreviousTaskFile = 32;
+inline constexpr std::size_t kCurrentTaskFile = 40;
+}  // namespace ata64
+
 // The eight task-file registers, in the order of IDEREGS and of CurrentTaskFile.
 // After a command the first holds the error register and the seventh the status.
 namespace taskfile {
@@ -92,6 +103,15 @@ inline constexpr std::uint8_t kDataUnspecified = 2;
 inline constexpr std::uint8_t kStatusGood = 0x00;
 inline constexpr std::uint8_t kStatusCheckCondition = 0x02;
 }  // namespace scsi
+
+// SCSI_PASS_THROUGH in a 64-bit process: DataBufferOffset is 64-bit and aligned, so
+// it, the sense offset and the command block move; the structure ends padded to 8.
+namespace scsi64 {
+inline constexpr std::size_t kSize = 56;
+inline constexpr std::size_t kDataBufferOffset = 24;  // 64-bit
+inline constexpr std::size_t kSenseInfoOffset = 32;   // 32-bit
+inline constexpr std::size_t kCdb = 36;
+}  // namespace scsi64
 
 // ATA PASS-THROUGH command blocks of the SCSI/ATA Translation standard.
 namespace sat {

@@ -218,17 +218,8 @@ TEST(MachineFile, MissingFileIsNamed) {
   }
 }
 
-std::vector<std::filesystem::path> SampleFiles() {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(VEXA_SAMPLES_DIR)) {
-    if (entry.path().extension() == ".machine") files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 TEST(MachineFileSamples, ParseWithValidIdentifyChecksums) {
-  const std::vector<std::filesystem::path> files = SampleFiles();
+  const std::vector<std::filesystem::path> files = test::SampleMachineFiles();
   ASSERT_GE(files.size(), 2u);
   for (const auto& path : files) {
     SCOPED_TRACE(path.string());
@@ -248,7 +239,7 @@ TEST(MachineFileSamples, ParseWithValidIdentifyChecksums) {
 // Damaged files are refused or read, never a crash: every line of each sample is
 // dropped in turn, and random bytes are fed in.
 TEST(MachineFileSamples, DamagedFilesNeverCrash) {
-  for (const auto& path : SampleFiles()) {
+  for (const auto& path : test::SampleMachineFiles()) {
     std::ifstream in(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
     const std::vector<std::string_view> lines = SplitLines(text);

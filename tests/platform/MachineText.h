@@ -1,17 +1,30 @@
 // Builders of machine-file text for tests: a plausible IDENTIFY block with a valid
-// checksum, NVMe Identify blocks, and blocks written as the machine file expects them.
+// checksum, NVMe Identify blocks, and blocks written as the machine file expects them;
+// and the bundled sample machines.
 #pragma once
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/MachineFile.h"
 #include "support/Bytes.h"
 
 namespace vexa::test {
+
+// The bundled sample machines (samples/*.machine), in name order.
+inline std::vector<std::filesystem::path> SampleMachineFiles() {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(VEXA_SAMPLES_DIR)) {
+    if (entry.path().extension() == ".machine") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
 
 inline void PutAtaText(TBlock512& block, std::size_t firstWord, std::size_t words, std::string_view text) {
   std::string padded(text.substr(0, words * 2));

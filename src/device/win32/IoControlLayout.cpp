@@ -2,7 +2,9 @@
 // (platform/StorageLayout.h) are the Windows structures: every size, offset and
 // control code is compared with MinGW-w64's own definitions. winioctl.h carries the
 // ntddstor.h and ntdddisk.h definitions under the same include guards, so it stands
-// for all three; ntddscsi.h adds the pass-through and miniport structures.
+// for all three; ntddscsi.h adds the pass-through and miniport structures. What
+// Wine's headers define as well is checked here and there alike
+// (StorageLayoutChecks.inc); what they lack is checked here alone.
 #include <windows.h>
 #include <winioctl.h>
 #include <ntddscsi.h>
@@ -12,29 +14,37 @@
 #include "platform/StorageLayout.h"
 #include "platform/win32/Win32Gaps.h"
 
+#include "device/win32/StorageLayoutChecks.inc"
+
 namespace vexa::storage {
 
+#ifdef _WIN64
+using TAtaPassThrough32 = ATA_PASS_THROUGH_EX32;
+#else
+using TAtaPassThrough32 = ATA_PASS_THROUGH_EX;
+#endif
+
 // Control codes.
-static_assert(kIoctlScsiPassThrough == IOCTL_SCSI_PASS_THROUGH);
-static_assert(kIoctlScsiMiniport == IOCTL_SCSI_MINIPORT);
-static_assert(kIoctlAtaPassThrough == IOCTL_ATA_PASS_THROUGH);
-static_assert(kSmartGetVersion == SMART_GET_VERSION);
-static_assert(kSmartSendDriveCommand == SMART_SEND_DRIVE_COMMAND);
-static_assert(kSmartRcvDriveData == SMART_RCV_DRIVE_DATA);
-static_assert(kIoctlStorageQueryProperty == IOCTL_STORAGE_QUERY_PROPERTY);
-static_assert(kIoctlStorageGetDeviceNumber == IOCTL_STORAGE_GET_DEVICE_NUMBER);
-static_assert(kIoctlDiskGetDriveGeometry == IOCTL_DISK_GET_DRIVE_GEOMETRY);
-static_assert(kIoctlDiskGetDriveGeometryEx == IOCTL_DISK_GET_DRIVE_GEOMETRY_EX);
-static_assert(kIoctlDiskGetLengthInfo == IOCTL_DISK_GET_LENGTH_INFO);
-static_assert(kIoctlDiskGetPartitionInfo == IOCTL_DISK_GET_PARTITION_INFO);
-static_assert(kIoctlDiskGetPartitionInfoEx == IOCTL_DISK_GET_PARTITION_INFO_EX);
-static_assert(kIoctlDiskGetDriveLayoutEx == IOCTL_DISK_GET_DRIVE_LAYOUT_EX);
-static_assert(kIoctlVolumeGetVolumeDiskExtents == IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS);
 static_assert(kIoctlScsiMiniportIdentify == IOCTL_SCSI_MINIPORT_IDENTIFY);
 
-// ATA_PASS_THROUGH_EX and its flags.
-#ifndef _WIN64  // the 32-bit layout; the 64-bit process translates (Win32Machine)
-static_assert(ata::kSize == sizeof(ATA_PASS_THROUGH_EX));
+// ATA_PASS_THROUGH_EX and its flags. The 32-bit layout in both builds (the 64-bit
+// headers name it ATA_PASS_THROUGH_EX32); the 64-bit one in the 64-bit build, whose
+// Win32Machine translates between them (platform/RequestLayout64.h).
+static_assert(ata::kSize == sizeof(TAtaPassThrough32));
+static_assert(ata::kLength == offsetof(TAtaPassThrough32, Length));
+static_assert(ata::kAtaFlags == offsetof(TAtaPassThrough32, AtaFlags));
+static_assert(ata::kPathId == offsetof(TAtaPassThrough32, PathId));
+static_assert(ata::kTargetId == offsetof(TAtaPassThrough32, TargetId));
+static_assert(ata::kLun == offsetof(TAtaPassThrough32, Lun));
+static_assert(ata::kReservedAsUchar == offsetof(TAtaPassThrough32, ReservedAsUchar));
+static_assert(ata::kDataTransferLength == offsetof(TAtaPassThrough32, DataTransferLength));
+static_assert(ata::kTimeOutValue == offsetof(TAtaPassThrough32, TimeOutValue));
+static_assert(ata::kReservedAsUlong == offsetof(TAtaPassThrough32, ReservedAsUlong));
+static_assert(ata::kDataBufferOffset == offsetof(TAtaPassThrough32, DataBufferOffset));
+static_assert(ata::kPreviousTaskFile == offsetof(TAtaPassThrough32, PreviousTaskFile));
+static_assert(ata::kCurrentTaskFile == offsetof(TAtaPassThrough32, CurrentTaskFile));
+#ifdef _WIN64
+static_assert(ata64::kSize == sizeof(ATA_PASS_THROUGH_EX));
 static_assert(ata::kLength == offsetof(ATA_PASS_THROUGH_EX, Length));
 static_assert(ata::kAtaFlags == offsetof(ATA_PASS_THROUGH_EX, AtaFlags));
 static_assert(ata::kPathId == offsetof(ATA_PASS_THROUGH_EX, PathId));
@@ -44,9 +54,9 @@ static_assert(ata::kReservedAsUchar == offsetof(ATA_PASS_THROUGH_EX, ReservedAsU
 static_assert(ata::kDataTransferLength == offsetof(ATA_PASS_THROUGH_EX, DataTransferLength));
 static_assert(ata::kTimeOutValue == offsetof(ATA_PASS_THROUGH_EX, TimeOutValue));
 static_assert(ata::kReservedAsUlong == offsetof(ATA_PASS_THROUGH_EX, ReservedAsUlong));
-static_assert(ata::kDataBufferOffset == offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset));
-static_assert(ata::kPreviousTaskFile == offsetof(ATA_PASS_THROUGH_EX, PreviousTaskFile));
-static_assert(ata::kCurrentTaskFile == offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile));
+static_assert(ata64::kDataBufferOffset == offsetof(ATA_PASS_THROUGH_EX, DataBufferOffset));
+static_assert(ata64::kPreviousTaskFile == offsetof(ATA_PASS_THROUGH_EX, PreviousTaskFile));
+static_assert(ata64::kCurrentTaskFile == offsetof(ATA_PASS_THROUGH_EX, CurrentTaskFile));
 #endif
 static_assert(ata::kFlagDrdyRequired == ATA_FLAGS_DRDY_REQUIRED);
 static_assert(ata::kFlagDataIn == ATA_FLAGS_DATA_IN);
@@ -64,27 +74,24 @@ static_assert(taskfile::kDevice == offsetof(IDEREGS, bDriveHeadReg));
 static_assert(taskfile::kCommand == offsetof(IDEREGS, bCommandReg));
 static_assert(taskfile::kReserved == offsetof(IDEREGS, bReserved));
 
-// SCSI_PASS_THROUGH.
-#ifndef _WIN64
-static_assert(scsi::kSize == sizeof(SCSI_PASS_THROUGH));
-static_assert(scsi::kLength == offsetof(SCSI_PASS_THROUGH, Length));
-static_assert(scsi::kScsiStatus == offsetof(SCSI_PASS_THROUGH, ScsiStatus));
-static_assert(scsi::kPathId == offsetof(SCSI_PASS_THROUGH, PathId));
-static_assert(scsi::kTargetId == offsetof(SCSI_PASS_THROUGH, TargetId));
-static_assert(scsi::kLun == offsetof(SCSI_PASS_THROUGH, Lun));
-static_assert(scsi::kCdbLength == offsetof(SCSI_PASS_THROUGH, CdbLength));
-static_assert(scsi::kSenseInfoLength == offsetof(SCSI_PASS_THROUGH, SenseInfoLength));
-static_assert(scsi::kDataIn == offsetof(SCSI_PASS_THROUGH, DataIn));
-static_assert(scsi::kDataTransferLength == offsetof(SCSI_PASS_THROUGH, DataTransferLength));
-static_assert(scsi::kTimeOutValue == offsetof(SCSI_PASS_THROUGH, TimeOutValue));
-static_assert(scsi::kDataBufferOffset == offsetof(SCSI_PASS_THROUGH, DataBufferOffset));
-static_assert(scsi::kSenseInfoOffset == offsetof(SCSI_PASS_THROUGH, SenseInfoOffset));
-static_assert(scsi::kCdb == offsetof(SCSI_PASS_THROUGH, Cdb));
+// SCSI_PASS_THROUGH in the 32-bit layout, as the 64-bit headers name it; the
+// layout of each build's own width is checked with Wine's (StorageLayoutChecks.inc).
+#ifdef _WIN64
+static_assert(scsi::kSize == sizeof(SCSI_PASS_THROUGH32));
+static_assert(scsi::kLength == offsetof(SCSI_PASS_THROUGH32, Length));
+static_assert(scsi::kScsiStatus == offsetof(SCSI_PASS_THROUGH32, ScsiStatus));
+static_assert(scsi::kPathId == offsetof(SCSI_PASS_THROUGH32, PathId));
+static_assert(scsi::kTargetId == offsetof(SCSI_PASS_THROUGH32, TargetId));
+static_assert(scsi::kLun == offsetof(SCSI_PASS_THROUGH32, Lun));
+static_assert(scsi::kCdbLength == offsetof(SCSI_PASS_THROUGH32, CdbLength));
+static_assert(scsi::kSenseInfoLength == offsetof(SCSI_PASS_THROUGH32, SenseInfoLength));
+static_assert(scsi::kDataIn == offsetof(SCSI_PASS_THROUGH32, DataIn));
+static_assert(scsi::kDataTransferLength == offsetof(SCSI_PASS_THROUGH32, DataTransferLength));
+static_assert(scsi::kTimeOutValue == offsetof(SCSI_PASS_THROUGH32, TimeOutValue));
+static_assert(scsi::kDataBufferOffset == offsetof(SCSI_PASS_THROUGH32, DataBufferOffset));
+static_assert(scsi::kSenseInfoOffset == offsetof(SCSI_PASS_THROUGH32, SenseInfoOffset));
+static_assert(scsi::kCdb == offsetof(SCSI_PASS_THROUGH32, Cdb));
 #endif
-static_assert(scsi::kCdbSize == sizeof(SCSI_PASS_THROUGH::Cdb));
-static_assert(scsi::kDataOut == SCSI_IOCTL_DATA_OUT);
-static_assert(scsi::kDataInDirection == SCSI_IOCTL_DATA_IN);
-static_assert(scsi::kDataUnspecified == SCSI_IOCTL_DATA_UNSPECIFIED);
 
 // SENDCMDINPARAMS, SENDCMDOUTPARAMS, DRIVERSTATUS, GETVERSIONINPARAMS.
 static_assert(sendcmdin::kSize == sizeof(SENDCMDINPARAMS));
@@ -132,17 +139,9 @@ static_assert(srbio::kReturnCode == offsetof(SRB_IO_CONTROL, ReturnCode));
 static_assert(srbio::kLength == offsetof(SRB_IO_CONTROL, Length));
 
 // Property queries and their descriptors.
-static_assert(propertyquery::kSize == sizeof(STORAGE_PROPERTY_QUERY));
-static_assert(propertyquery::kPropertyId == offsetof(STORAGE_PROPERTY_QUERY, PropertyId));
-static_assert(propertyquery::kQueryType == offsetof(STORAGE_PROPERTY_QUERY, QueryType));
-static_assert(propertyquery::kAdditionalParameters == offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters));
-static_assert(propertyquery::kStorageDeviceProperty == StorageDeviceProperty);
-static_assert(propertyquery::kStorageAdapterProperty == StorageAdapterProperty);
 static_assert(propertyquery::kStorageAccessAlignmentProperty == StorageAccessAlignmentProperty);
 static_assert(propertyquery::kStorageDeviceSeekPenaltyProperty == StorageDeviceSeekPenaltyProperty);
 static_assert(propertyquery::kStorageDeviceTrimProperty == StorageDeviceTrimProperty);
-static_assert(propertyquery::kPropertyStandardQuery == PropertyStandardQuery);
-static_assert(propertyquery::kPropertyExistsQuery == PropertyExistsQuery);
 static_assert(propertyquery::kStorageAdapterProtocolSpecificProperty == StorageAdapterProtocolSpecificProperty);
 static_assert(propertyquery::kStorageDeviceProtocolSpecificProperty == StorageDeviceProtocolSpecificProperty);
 static_assert(protocoldata::kSize == sizeof(STORAGE_PROTOCOL_SPECIFIC_DATA));
@@ -168,34 +167,6 @@ static_assert(protocoldescriptor::kVersion == offsetof(STORAGE_PROTOCOL_DATA_DES
 static_assert(protocoldescriptor::kSizeField == offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, Size));
 static_assert(protocoldescriptor::kProtocolSpecificData ==
               offsetof(STORAGE_PROTOCOL_DATA_DESCRIPTOR, ProtocolSpecificData));
-static_assert(descriptorheader::kSize == sizeof(STORAGE_DESCRIPTOR_HEADER));
-static_assert(descriptorheader::kVersion == offsetof(STORAGE_DESCRIPTOR_HEADER, Version));
-static_assert(descriptorheader::kSizeField == offsetof(STORAGE_DESCRIPTOR_HEADER, Size));
-static_assert(devicedescriptor::kSize == sizeof(STORAGE_DEVICE_DESCRIPTOR));
-static_assert(devicedescriptor::kVersion == offsetof(STORAGE_DEVICE_DESCRIPTOR, Version));
-static_assert(devicedescriptor::kSizeField == offsetof(STORAGE_DEVICE_DESCRIPTOR, Size));
-static_assert(devicedescriptor::kDeviceType == offsetof(STORAGE_DEVICE_DESCRIPTOR, DeviceType));
-static_assert(devicedescriptor::kDeviceTypeModifier == offsetof(STORAGE_DEVICE_DESCRIPTOR, DeviceTypeModifier));
-static_assert(devicedescriptor::kRemovableMedia == offsetof(STORAGE_DEVICE_DESCRIPTOR, RemovableMedia));
-static_assert(devicedescriptor::kCommandQueueing == offsetof(STORAGE_DEVICE_DESCRIPTOR, CommandQueueing));
-static_assert(devicedescriptor::kVendorIdOffset == offsetof(STORAGE_DEVICE_DESCRIPTOR, VendorIdOffset));
-static_assert(devicedescriptor::kProductIdOffset == offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductIdOffset));
-static_assert(devicedescriptor::kProductRevisionOffset == offsetof(STORAGE_DEVICE_DESCRIPTOR, ProductRevisionOffset));
-static_assert(devicedescriptor::kSerialNumberOffset == offsetof(STORAGE_DEVICE_DESCRIPTOR, SerialNumberOffset));
-static_assert(devicedescriptor::kBusType == offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType));
-static_assert(devicedescriptor::kRawPropertiesLength == offsetof(STORAGE_DEVICE_DESCRIPTOR, RawPropertiesLength));
-static_assert(devicedescriptor::kRawDeviceProperties == offsetof(STORAGE_DEVICE_DESCRIPTOR, RawDeviceProperties));
-static_assert(adapterdescriptor::kSize == sizeof(STORAGE_ADAPTER_DESCRIPTOR));
-static_assert(adapterdescriptor::kMaximumTransferLength == offsetof(STORAGE_ADAPTER_DESCRIPTOR, MaximumTransferLength));
-static_assert(adapterdescriptor::kMaximumPhysicalPages == offsetof(STORAGE_ADAPTER_DESCRIPTOR, MaximumPhysicalPages));
-static_assert(adapterdescriptor::kAlignmentMask == offsetof(STORAGE_ADAPTER_DESCRIPTOR, AlignmentMask));
-static_assert(adapterdescriptor::kAdapterUsesPio == offsetof(STORAGE_ADAPTER_DESCRIPTOR, AdapterUsesPio));
-static_assert(adapterdescriptor::kAdapterScansDown == offsetof(STORAGE_ADAPTER_DESCRIPTOR, AdapterScansDown));
-static_assert(adapterdescriptor::kCommandQueueing == offsetof(STORAGE_ADAPTER_DESCRIPTOR, CommandQueueing));
-static_assert(adapterdescriptor::kAcceleratedTransfer == offsetof(STORAGE_ADAPTER_DESCRIPTOR, AcceleratedTransfer));
-static_assert(adapterdescriptor::kBusType == offsetof(STORAGE_ADAPTER_DESCRIPTOR, BusType));
-static_assert(adapterdescriptor::kBusMajorVersion == offsetof(STORAGE_ADAPTER_DESCRIPTOR, BusMajorVersion));
-static_assert(adapterdescriptor::kBusMinorVersion == offsetof(STORAGE_ADAPTER_DESCRIPTOR, BusMinorVersion));
 static_assert(alignmentdescriptor::kSize == sizeof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR));
 static_assert(alignmentdescriptor::kBytesPerCacheLine ==
               offsetof(STORAGE_ACCESS_ALIGNMENT_DESCRIPTOR, BytesPerCacheLine));
@@ -212,18 +183,7 @@ static_assert(flagdescriptor::kFlag == offsetof(DEVICE_SEEK_PENALTY_DESCRIPTOR, 
 static_assert(flagdescriptor::kSize == sizeof(DEVICE_TRIM_DESCRIPTOR));
 static_assert(flagdescriptor::kFlag == offsetof(DEVICE_TRIM_DESCRIPTOR, TrimEnabled));
 
-// Geometry, length, device number.
-static_assert(geometry::kSize == sizeof(DISK_GEOMETRY));
-static_assert(geometry::kCylinders == offsetof(DISK_GEOMETRY, Cylinders));
-static_assert(geometry::kMediaType == offsetof(DISK_GEOMETRY, MediaType));
-static_assert(geometry::kTracksPerCylinder == offsetof(DISK_GEOMETRY, TracksPerCylinder));
-static_assert(geometry::kSectorsPerTrack == offsetof(DISK_GEOMETRY, SectorsPerTrack));
-static_assert(geometry::kBytesPerSector == offsetof(DISK_GEOMETRY, BytesPerSector));
-static_assert(geometry::kExSize == sizeof(DISK_GEOMETRY_EX));
-static_assert(geometry::kExDiskSize == offsetof(DISK_GEOMETRY_EX, DiskSize));
-static_assert(geometry::kExData == offsetof(DISK_GEOMETRY_EX, Data));
-static_assert(geometry::kMediaRemovable == RemovableMedia);
-static_assert(geometry::kMediaFixed == FixedMedia);
+// Geometry, length.
 static_assert(diskpartitioninfo::kSize == sizeof(DISK_PARTITION_INFO));
 static_assert(diskpartitioninfo::kSizeOfPartitionInfo == offsetof(DISK_PARTITION_INFO, SizeOfPartitionInfo));
 static_assert(diskpartitioninfo::kPartitionStyle == offsetof(DISK_PARTITION_INFO, PartitionStyle));
@@ -231,25 +191,8 @@ static_assert(diskpartitioninfo::kMbrSignature == offsetof(DISK_PARTITION_INFO, 
 static_assert(diskpartitioninfo::kGptDiskId == offsetof(DISK_PARTITION_INFO, Gpt.DiskId));
 static_assert(diskpartitioninfo::kDetectionInfoSize == sizeof(DISK_DETECTION_INFO));
 static_assert(lengthinfo::kSize == sizeof(GET_LENGTH_INFORMATION));
-static_assert(devicenumber::kSize == sizeof(STORAGE_DEVICE_NUMBER));
-static_assert(devicenumber::kDeviceType == offsetof(STORAGE_DEVICE_NUMBER, DeviceType));
-static_assert(devicenumber::kDeviceNumber == offsetof(STORAGE_DEVICE_NUMBER, DeviceNumber));
-static_assert(devicenumber::kPartitionNumber == offsetof(STORAGE_DEVICE_NUMBER, PartitionNumber));
-static_assert(devicetype::kCdRom == FILE_DEVICE_CD_ROM);
-static_assert(devicetype::kController == FILE_DEVICE_CONTROLLER);
-static_assert(devicetype::kDisk == FILE_DEVICE_DISK);
-static_assert(devicetype::kUnknown == FILE_DEVICE_UNKNOWN);
 
-// Partitions, layouts, extents.
-static_assert(partitioninfo::kSize == sizeof(PARTITION_INFORMATION));
-static_assert(partitioninfo::kStartingOffset == offsetof(PARTITION_INFORMATION, StartingOffset));
-static_assert(partitioninfo::kPartitionLength == offsetof(PARTITION_INFORMATION, PartitionLength));
-static_assert(partitioninfo::kHiddenSectors == offsetof(PARTITION_INFORMATION, HiddenSectors));
-static_assert(partitioninfo::kPartitionNumber == offsetof(PARTITION_INFORMATION, PartitionNumber));
-static_assert(partitioninfo::kPartitionType == offsetof(PARTITION_INFORMATION, PartitionType));
-static_assert(partitioninfo::kBootIndicator == offsetof(PARTITION_INFORMATION, BootIndicator));
-static_assert(partitioninfo::kRecognizedPartition == offsetof(PARTITION_INFORMATION, RecognizedPartition));
-static_assert(partitioninfo::kRewritePartition == offsetof(PARTITION_INFORMATION, RewritePartition));
+// Partitions, layouts.
 static_assert(partitioninfoex::kSize == sizeof(PARTITION_INFORMATION_EX));
 static_assert(partitioninfoex::kPartitionStyle == offsetof(PARTITION_INFORMATION_EX, PartitionStyle));
 static_assert(partitioninfoex::kStartingOffset == offsetof(PARTITION_INFORMATION_EX, StartingOffset));
@@ -278,12 +221,5 @@ static_assert(layout::kHeaderSize + partitioninfoex::kSize == sizeof(DRIVE_LAYOU
 static_assert(layout::kStyleMbr == PARTITION_STYLE_MBR);
 static_assert(layout::kStyleGpt == PARTITION_STYLE_GPT);
 static_assert(layout::kStyleRaw == PARTITION_STYLE_RAW);
-static_assert(extents::kSize == sizeof(VOLUME_DISK_EXTENTS));
-static_assert(extents::kNumberOfDiskExtents == offsetof(VOLUME_DISK_EXTENTS, NumberOfDiskExtents));
-static_assert(extents::kExtents == offsetof(VOLUME_DISK_EXTENTS, Extents));
-static_assert(extents::kExtentSize == sizeof(DISK_EXTENT));
-static_assert(extents::kDiskNumber == offsetof(DISK_EXTENT, DiskNumber));
-static_assert(extents::kStartingOffset == offsetof(DISK_EXTENT, StartingOffset));
-static_assert(extents::kExtentLength == offsetof(DISK_EXTENT, ExtentLength));
 
 }  // namespace vexa::storage

@@ -1,7 +1,8 @@
 // Win32Machine: thin calls into Windows. Paths and texts cross as UTF-16 through the
-// wide functions only. Overlapped slots remember the handle of their last read, so a
-// close or a free can cancel and drain a read still in flight before its OVERLAPPED
-// and the caller's buffer go away.
+// wide functions only; storage requests of the 64-bit build cross in the 64-bit
+// layouts (platform/RequestLayout64.h). Overlapped slots remember the handle of their
+// last read, so a close or a free can cancel and drain a read still in flight before
+// its OVERLAPPED and the caller's buffer go away.
 #include "platform/win32/Win32Machine.h"
 
 #include <windows.h>
@@ -10,7 +11,9 @@
 #include <array>
 #include <string>
 
+#include "platform/RequestLayout64.h"
 #include "platform/win32/Win32Gaps.h"
+#include "support/Bytes.h"
 #include "support/Text.h"
 
 namespace vexa {
@@ -36,6 +39,15 @@ HANDLE ToWin(THandle handle) { return reinterpret_cast<HANDLE>(static_cast<std::
 THandle FromWin(HANDLE handle) { return static_cast<THandle>(reinterpret_cast<std::uintptr_t>(handle)); }
 
 DWORD Size32(std::size_t size) { return size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size); }
+
+TIoResult SendControl(HANDLE handle, std::uint32_t code, TBytes input, TMutableBytes output) {
+  DWORD returned = 0;
+  void* in = input.empty() ? nullptr : const_cast<std::uint8_t*>(input.data());
+  void* out = output.empty() ? nullptr : output.data();
+  const BOOL ok = DeviceIoControl(handle, code, in, Size32(input.size()), out, Size32(output.size()), &returned,
+                                  nullptr);
+  return {ok != FALSE, returned, ok ? 0 : static_cast<std::uint32_t>(GetLastError())};
+}
 
 TCalendarTime FromSystemTime(const SYSTEMTIME& time) {
   return {time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond, time.wMilliseconds};
@@ -97,12 +109,14 @@ void Win32Machine::Close(THandle handle) {
 
 TIoResult Win32Machine::Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
                                 std::span<std::uint8_t> output) {
-  DWORD returned = 0;
-  void* in = input.empty() ? nullptr : const_cast<std::uint8_t*>(input.data());
-  void* out = output.empty() ? nullptr : output.data();
-  const BOOL ok = DeviceIoControl(ToWin(handle), code, in, Size32(input.size()), out, Size32(output.size()),
-                                  &returned, nullptr);
-  return {ok != FALSE, returned, ok ? 0 : static_cast<std::uint32_t>(GetLastError())};
+#ifdef _WIN64
+  // The core builds the 32-bit layouts; the drivers expect this process's own.
+  return SendInLayout64(code, input, output, [&](TBytes in64, TMutableBytes out64) {
+    return SendControl(ToWin(handle), code, in64, out64);
+  });
+#else
+  return SendControl(ToWin(handle), code, input, output);
+#endif
 }
 
 std::string Win32Machine::ErrorMessage(std::uint32_t error) {
