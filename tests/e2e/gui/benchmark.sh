@@ -8,6 +8,8 @@
 #   usage: benchmark.sh VEXA_EXE PROBE_EXE SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
+# The curve is read from screenshots.
+command -v import >/dev/null && command -v convert >/dev/null || fail "ImageMagick is missing (tools/setup.sh installs it)"
 
 # The hard disk reads 512 KiB in 12.5 ms + 3.5 ms: a sample of 32 reads takes half a
 # second, and the 64 samples of a whole run half a minute.
