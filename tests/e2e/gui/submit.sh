@@ -35,7 +35,7 @@ authority=$(winepath -w "$tls/ca.der")
 finish() {
   local status=$?
   set +e
-  probe untrust "$authority" >/dev/null 2>&1
+  [ -n "${authority:-}" ] && probe untrust "$authority" >/dev/null 2>&1
   if [ -n "${collector_pid:-}" ]; then
     kill -TERM "$collector_pid" 2>/dev/null
     wait "$collector_pid" 2>/dev/null
