@@ -571,6 +571,7 @@ private:
         if (name == "access-us") model.accessMicros = Number32(value, name);
         else if (name == "rate-mb") model.rateMBps = Number32(value, name);
         else if (name == "channels") model.channels = Number32(value, name);
+        else if (name == "wall-clock") model.wallClock = Bool(value, name);
         else return false;
         return true;
       });

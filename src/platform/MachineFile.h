@@ -96,11 +96,14 @@ struct TMachineLayout {
 };
 
 // Reads cost accessMicros plus the transfer at rateMBps (10^6 bytes per second);
-// up to channels overlapped reads proceed side by side.
+// up to channels overlapped reads proceed side by side. With wallClock the replay
+// machine also lets that time pass in real time, so that a run can be watched and
+// stopped; the counter, and so every figure, is the same either way.
 struct TMachineReadModel {
   std::uint32_t accessMicros = 100;
   std::uint32_t rateMBps = 200;
   std::uint32_t channels = 1;
+  bool wallClock = false;
 };
 
 struct TMachineSmartVersion {

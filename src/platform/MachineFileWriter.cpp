@@ -168,7 +168,8 @@ void Device(std::string& out, const TMachineDevice& device) {
   out += Format("smart-version version %u revision %u device-map %u capabilities %u\n", v.version, v.revision,
                 v.deviceMap, v.capabilities);
   const TMachineReadModel& m = device.readModel;
-  out += Format("read-model access-us %u rate-mb %u channels %u\n", m.accessMicros, m.rateMBps, m.channels);
+  out += Format("read-model access-us %u rate-mb %u channels %u", m.accessMicros, m.rateMBps, m.channels);
+  out += m.wallClock ? " wall-clock yes\n" : "\n";
   if (device.identify) Block(out, "identify", *device.identify, true);
   if (device.smartData) Block(out, "smart-data", *device.smartData, false);
   if (device.smartThresholds) Block(out, "smart-thresholds", *device.smartThresholds, false);

@@ -3,10 +3,12 @@
 // data, honouring per device which routes answer and how the others fail. It never
 // writes: unknown and write-type requests are refused with ERROR_INVALID_FUNCTION and
 // counted. Time is virtual (advanced by the read model), chance is seeded, so every
-// run on the same file gives the same answers and figures.
+// run on the same file gives the same answers and figures. A device whose read model
+// asks for the wall clock also makes its reads take their time in real time.
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -80,6 +82,7 @@ private:
     bool active = false;         // a read was issued and its completion not yet reported
     std::int64_t completesAt = 0;
     THandle handle = kInvalidHandle;
+    bool paced = false;          // its device's reads take real time too
   };
   // One answer of the emulated drive to an ATA command.
   struct TAtaOutcome {
@@ -95,6 +98,8 @@ private:
   std::uint32_t nextSlot = 1;
   std::int64_t now = 0;
   std::map<const TMachineDevice*, std::vector<std::int64_t>> channelsFreeAt;
+  // Real time up to which paced reads have already been waited for.
+  std::chrono::steady_clock::time_point pacedUntil{};
   std::mt19937 random;
   std::vector<std::string> refused;
   std::map<std::uint32_t, std::uint32_t> requestCounts;
@@ -106,6 +111,8 @@ private:
   TIoResult Refuse(std::uint32_t code, const std::string& why);
   std::int64_t Ticks(std::uint64_t micros) const;
   std::int64_t ScheduleRead(const TMachineDevice* device, std::uint64_t bytes);
+  // Moves the counter on to ticks; when paced, waits as long in real time.
+  void AdvanceTo(std::int64_t ticks, bool paced);
   TIoResult CheckRead(const TOpenHandle& open, std::uint64_t offset, std::span<std::uint8_t> buffer,
                       std::uint64_t& available) const;
   std::uint64_t ReadableSize(const TOpenHandle& open) const;

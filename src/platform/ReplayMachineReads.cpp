@@ -3,6 +3,7 @@
 // volumes and OS facts straight from the machine file.
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "platform/ReplayMachine.h"
 #include "platform/ReplayMachineDetail.h"
@@ -37,6 +38,21 @@ std::int64_t ReplayMachine::ScheduleRead(const TMachineDevice* device, std::uint
   const std::int64_t end = start + Ticks(model.accessMicros) + static_cast<std::int64_t>(transfer);
   *channel = end;
   return end;
+}
+
+// The figures come from the counter alone; the wall clock only holds the caller.
+// Each wait starts where the last one ended, or now when the caller has been busy
+// since, so a long series of reads neither drifts nor catches up in a burst.
+void ReplayMachine::AdvanceTo(std::int64_t ticks, bool paced) {
+  if (ticks <= now) return;
+  const std::int64_t elapsed = ticks - now;
+  now = ticks;
+  if (!paced) return;
+  const std::chrono::duration<double> seconds(static_cast<double>(elapsed) /
+                                              static_cast<double>(file.os.counterFrequency));
+  pacedUntil = std::max(pacedUntil, std::chrono::steady_clock::now()) +
+               std::chrono::duration_cast<std::chrono::steady_clock::duration>(seconds);
+  std::this_thread::sleep_until(pacedUntil);
 }
 
 std::uint64_t ReplayMachine::ReadableSize(const TOpenHandle& open) const {
@@ -83,7 +99,8 @@ TIoResult ReplayMachine::Read(THandle handle, std::span<std::uint8_t> buffer) {
   if (!check.ok) return check;
   // Recorded drives keep no contents: every sector reads as zeros.
   std::fill_n(buffer.begin(), static_cast<std::size_t>(available), 0);
-  if (available > 0) now = std::max(now, ScheduleRead(DeviceOf(*open), available));
+  const TMachineDevice* device = DeviceOf(*open);
+  if (available > 0) AdvanceTo(ScheduleRead(device, available), device && device->readModel.wallClock);
   open->position += available;
   return check;
 }
@@ -111,9 +128,11 @@ TIoResult ReplayMachine::ReadOverlapped(THandle handle, TIoSlot slot, std::uint6
   const TIoResult check = CheckRead(*open, offset, buffer, available);
   if (!check.ok) return check;
   std::fill_n(buffer.begin(), static_cast<std::size_t>(available), 0);
+  const TMachineDevice* device = DeviceOf(*open);
   found->second.active = true;
   found->second.handle = handle;
-  found->second.completesAt = available > 0 ? ScheduleRead(DeviceOf(*open), available) : now;
+  found->second.paced = device && device->readModel.wallClock;
+  found->second.completesAt = available > 0 ? ScheduleRead(device, available) : now;
   return {true, 0, 0};
 }
 
@@ -130,6 +149,7 @@ TWaitResult ReplayMachine::WaitIoSlots(std::span<const TIoSlot> list, bool waitA
   const auto timedOut = [&]() -> TWaitResult {
     // Nothing can ever signal: waiting without a limit would never return.
     if (deadline == kForever) return {};
+    // Only reads take real time: a time-out is not paced.
     now = deadline;
     return {TWaitOutcome::TimedOut, 0};
   };
@@ -147,17 +167,19 @@ TWaitResult ReplayMachine::WaitIoSlots(std::span<const TIoSlot> list, bool waitA
       best = earliest;
     }
     if (best == states.size() || states[best]->completesAt > deadline) return timedOut();
-    now = std::max(now, states[best]->completesAt);
+    AdvanceTo(states[best]->completesAt, states[best]->paced);
     states[best]->active = false;
     return {TWaitOutcome::Signalled, static_cast<std::uint32_t>(best)};
   }
   std::int64_t latest = now;
+  bool paced = false;
   for (const TSlotState* state : states) {
     if (!state->active) return timedOut();
     latest = std::max(latest, state->completesAt);
+    paced = paced || state->paced;
   }
   if (latest > deadline) return timedOut();
-  now = latest;
+  AdvanceTo(latest, paced);
   for (TSlotState* state : states) state->active = false;
   return {TWaitOutcome::Signalled, 0};
 }

@@ -4,8 +4,11 @@
 // the statistics' rules.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "benchmark/BenchmarkMachine.h"
 #include "benchmark/DriveBenchmark.h"
@@ -130,6 +133,31 @@ TEST(DriveBenchmark, SamplesFollowTheReadModel) {
   EXPECT_EQ(queued.samples[15].micros, 181);
   EXPECT_EQ(queued.samples[15].offset, 15 * ((kSize - 8192) / 16 / 512 * 512));
   EXPECT_EQ(machine->RefusedCount(), 0u);
+}
+
+// A machine paced by the wall clock takes real time yet measures exactly the same.
+TEST(DriveBenchmark, AWallClockMachineMeasuresTheSame) {
+  std::string text = test::BenchMachineText(kSize);
+  text.replace(text.find("channels 4"), 10, "channels 4 wall-clock yes");
+  const auto transferOn = [](Machine& machine) {
+    TDriveBenchmark transfer(machine);
+    transfer.kind = bkSequentialRead;
+    transfer.blockSize = 4096;
+    transfer.sampleCount = 4;
+    OnDisk(machine, [&](THandle h) { transfer.RunTransfer(h, kSize); });
+    std::vector<std::int64_t> figures;
+    for (const TBenchmarkSample& sample : transfer.samples) {
+      figures.insert(figures.end(), {sample.offset, sample.micros, sample.bytes, static_cast<std::int64_t>(sample.rate)});
+    }
+    return figures;
+  };
+  ReplayMachine paced(ParseMachineFile(text, "paced.machine"));
+  const auto start = std::chrono::steady_clock::now();
+  const std::vector<std::int64_t> pacedFigures = transferOn(paced);
+  // 4 samples of 32 reads of 140 µs.
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::microseconds(4 * 32 * 140));
+  EXPECT_EQ(pacedFigures, transferOn(*BenchMachine(kSize)));
+  EXPECT_EQ(pacedFigures[1], 4480);
 }
 
 // Every way a run can be asked to do nothing, or end early.

@@ -125,6 +125,7 @@ TEST(MachineFile, RefusalsNameFileLineAndProblem) {
       {head + "fails foo 50\n", "bad.machine:3: unknown route \"foo\""},
       {head + "fails ata 0\n", "bad.machine:3: error code 0 means success"},
       {head + "fails ata x\n", "bad.machine:3: error code: \"x\" is not a number"},
+      {head + "read-model access-us 1 wall-clock maybe\n", "bad.machine:3: wall-clock: \"maybe\" is neither yes nor no"},
       {head + "size 99999999999999999999999\n", "bad.machine:3: size: \"99999999999999999999999\" is not a number"},
       {head + "vendor \"open\n", "bad.machine:3: a quoted text is not closed"},
       {head + "identify\n0040 3fff\n", "bad.machine:3: the block is not closed by a line \"end\""},

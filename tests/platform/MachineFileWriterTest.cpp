@@ -57,5 +57,19 @@ TEST(MachineFileWriter, TextsThatALineCannotHold) {
   EXPECT_EQ(reread.devices[0].descriptor.serial, "");
 }
 
+// The pacing is the file's own wish, kept when written; a file without it gains nothing.
+TEST(MachineFileWriter, WallClockPacingIsWrittenOnlyWhenAsked) {
+  const TMachineFile machine = ParseMachineFile(
+      "vexa-machine 1\n[device \\\\.\\PhysicalDrive0]\nread-model access-us 9000 rate-mb 150 wall-clock yes\n"
+      "[device \\\\.\\PhysicalDrive1]\nread-model access-us 9000 rate-mb 150 wall-clock no\n",
+      "t.machine");
+  const std::string written = WriteMachineFile(machine);
+  EXPECT_NE(written.find("read-model access-us 9000 rate-mb 150 channels 1 wall-clock yes\n"), std::string::npos);
+  EXPECT_NE(written.find("read-model access-us 9000 rate-mb 150 channels 1\n"), std::string::npos);
+  const TMachineFile reread = ParseMachineFile(written, "t.machine");
+  EXPECT_TRUE(reread.devices[0].readModel.wallClock);
+  EXPECT_FALSE(reread.devices[1].readModel.wallClock);
+}
+
 }  // namespace
 }  // namespace vexa

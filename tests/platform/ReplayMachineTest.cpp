@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "device/IoControl.h"
@@ -224,6 +226,59 @@ TEST(ReplayMachineClock, OverlappedReadsCompleteOnTheirChannels) {
   EXPECT_EQ(machine.Read(handle, buffers[0]).error, kErrorInvalidParameter);
   machine.Close(handle);
   for (TIoSlot slot : slots) machine.FreeIoSlot(slot);
+}
+
+// Real time of a call, in milliseconds.
+template <typename TCall>
+double WallMs(TCall call) {
+  const auto start = std::chrono::steady_clock::now();
+  call();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Reads of 20 ms (20 000 µs access + 5 µs transfer). The bounds above leave room for a
+// loaded machine, yet catch a pace off by a factor of ten or a wait that is paced.
+TEST(ReplayMachineClock, WallClockPacesReadsButNotTheCounter) {
+  const std::string model = "size 1073741824\nread-model access-us 20000 rate-mb 100 channels 2";
+  ReplayMachine paced = Machine1(model + " wall-clock yes");
+  ReplayMachine virtualOnly = Machine1(model);
+  EXPECT_TRUE(paced.File().devices[0].readModel.wallClock);
+  alignas(4096) static std::array<std::uint8_t, 512> buffer;
+  for (ReplayMachine* machine : {&paced, &virtualOnly}) {
+    const THandle handle = machine->Open("\\\\.\\PhysicalDrive0", {.noBuffering = true});
+    const double ms = WallMs([&] {
+      for (int i = 0; i < 5; ++i) ASSERT_TRUE(machine->Read(handle, buffer).ok);
+    });
+    if (machine == &paced) {
+      EXPECT_GE(ms, 100);
+      EXPECT_LT(ms, 1500);
+    } else {
+      EXPECT_LT(ms, 50);
+    }
+    EXPECT_EQ(machine->Counter(), 5 * 20005);
+    machine->Close(handle);
+  }
+
+  // A caller busy between reads does not make the next read quicker.
+  const THandle handle = paced.Open("\\\\.\\PhysicalDrive0", {.noBuffering = true, .overlapped = true});
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  // Four overlapped reads on two channels: two rounds of 20 ms.
+  alignas(4096) static std::array<std::array<std::uint8_t, 512>, 4> buffers;
+  std::array<TIoSlot, 4> slots{};
+  for (TIoSlot& slot : slots) slot = paced.CreateIoSlot();
+  const double ms = WallMs([&] {
+    for (std::size_t i = 0; i < slots.size(); ++i) ASSERT_TRUE(paced.ReadOverlapped(handle, slots[i], 0, buffers[i]).ok);
+    ASSERT_EQ(paced.WaitIoSlots(std::span(slots).first(1), false, kWaitForever).outcome, TWaitOutcome::Signalled);
+    ASSERT_EQ(paced.WaitIoSlots(std::span(slots).subspan(1), true, kWaitForever).outcome, TWaitOutcome::Signalled);
+  });
+  EXPECT_GE(ms, 40);
+  EXPECT_LT(ms, 1500);
+  EXPECT_EQ(paced.Counter(), 5 * 20005 + 2 * 20005);
+  // A time-out takes no real time: only reads are paced.
+  EXPECT_LT(WallMs([&] { EXPECT_EQ(paced.WaitIoSlots(slots, false, 5000).outcome, TWaitOutcome::TimedOut); }), 1000);
+  EXPECT_EQ(paced.Counter(), 7 * 20005 + 5'000'000);
+  paced.Close(handle);
+  for (TIoSlot slot : slots) paced.FreeIoSlot(slot);
 }
 
 TEST(ReplayMachineContract, KeepsTheMachineContract) {

@@ -67,3 +67,6 @@ window_screenshot() {
     /^ *Width/ {w=$2} /^ *Height/ {h=$2} END {if (w) printf "%dx%d+%d+%d", w, h, x, y}')
   import -window root -crop "${geometry:-1024x768+0+0}" +repage "$shots/$1.png" 2>/dev/null || true
 }
+# The id of the first control of a class whose text is exactly TEXT (any text when
+# TEXT is empty); ids are handed out in the order controls are made.
+control_id() { probe controls | awk -F'\t' -v c="$1" -v t="${2-}" '$1 == c && (t == "" || $3 == t) {print $2; exit}'; }

@@ -14,8 +14,16 @@
 //   vexa-probe message [ms]         wait for a message box of Vexa, print its text, press OK
 //   vexa-probe zoomed               1 when the window is maximised, else 0
 //   vexa-probe close                ask the window to close and wait until it is gone
+//   vexa-probe rect ID              the client area of the visible control with that id: x y width height on the screen
+//   vexa-probe type ID TEXT         click the control, then type TEXT as keyboard input (any characters; a line break is Enter)
+//   vexa-probe answer ok|cancel|yes|no [ms]   wait for a message box of Vexa, print its text and its
+//                                   buttons' ids ("buttons: 1 2"), press the named button
+//   vexa-probe trust DER-FILE       add the certificate to the machine's trusted root authorities
+//   vexa-probe untrust DER-FILE     remove every trusted root authority of that certificate's subject;
+//                                   prints how many went
 #include <windows.h>
 #include <commctrl.h>
+#include <wincrypt.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -163,6 +171,108 @@ int Fail(const char* text) {
   return 1;
 }
 
+// The message box of Vexa that is showing, waiting up to limit ms; none when it did not come.
+HWND WaitForMessageBox(DWORD limit) {
+  const DWORD start = GetTickCount();
+  HWND box = nullptr;
+  while (!(box = FindWindowW(L"#32770", L"Vexa")) || !IsWindowVisible(box)) {
+    if (GetTickCount() - start > limit) return nullptr;
+    Sleep(100);
+  }
+  return box;
+}
+
+int PrintRect(HWND control) {
+  RECT client{};
+  GetClientRect(control, &client);
+  POINT origin{0, 0};
+  ClientToScreen(control, &origin);
+  std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
+  return 0;
+}
+
+// Each character as a key of its own (the system makes it a character message,
+// whatever the keyboard layout); a line break as the Enter key.
+void TypeText(HWND main, HWND control, const std::wstring& text) {
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  Sleep(300);
+  SetForegroundWindow(main);
+  Sleep(200);
+  for (const wchar_t c : text) {
+    INPUT keys[2]{};
+    for (int i = 0; i < 2; ++i) {
+      keys[i].type = INPUT_KEYBOARD;
+      if (c == L'\n') {
+        keys[i].ki.wVk = VK_RETURN;
+        keys[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
+      } else {
+        keys[i].ki.wScan = c;
+        keys[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+      }
+    }
+    SendInput(2, keys, sizeof(INPUT));
+    Sleep(20);
+  }
+  Sleep(300);
+}
+
+int Answer(const std::wstring& button, DWORD limit) {
+  const int id = button == L"ok" ? IDOK : button == L"cancel" ? IDCANCEL : button == L"yes" ? IDYES
+                 : button == L"no" ? IDNO : 0;
+  if (id == 0) return Fail("answer ok, cancel, yes or no");
+  HWND box = WaitForMessageBox(limit);
+  if (!box) return Fail("no message box");
+  std::wstring buttons = L"buttons:";
+  for (HWND child : Descendants(box)) {
+    if (ClassOf(child) == L"Static" && !TextOf(child).empty()) Print(TextOf(child));
+    if (ClassOf(child) == L"Button" && IsWindowVisible(child)) buttons += L" " + std::to_wstring(GetDlgCtrlID(child));
+  }
+  Print(buttons);
+  if (!GetDlgItem(box, id)) return Fail("the message box has no such button");
+  PostMessageW(box, WM_COMMAND, id, 0);
+  for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(100);
+  return IsWindow(box) ? Fail("the message box did not close") : 0;
+}
+
+// The machine's trusted root authorities, where the system's HTTPS checks look. The
+// registry store itself, not the system store over it: a deletion through the system
+// store is lost in Wine 8 (the certificate is still there for the next process).
+int Trust(const std::wstring& file, bool add) {
+  FILE* in = _wfopen(file.c_str(), L"rb");
+  if (!in) return Fail("cannot read the certificate");
+  std::vector<BYTE> der(65536);
+  der.resize(std::fread(der.data(), 1, der.size(), in));
+  std::fclose(in);
+  PCCERT_CONTEXT certificate =
+      CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
+  if (!certificate) return Fail("not a DER certificate");
+  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+  if (!store) {
+    CertFreeCertificateContext(certificate);
+    return Fail("cannot open the Root store");
+  }
+  int result = 0;
+  if (add) {
+    if (!CertAddCertificateContextToStore(store, certificate, CERT_STORE_ADD_REPLACE_EXISTING, nullptr))
+      result = Fail("the Root store refused the certificate");
+  } else {
+    int removed = 0;
+    while (PCCERT_CONTEXT found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SUBJECT_NAME,
+                                                             &certificate->pCertInfo->Subject, nullptr)) {
+      if (!CertDeleteCertificateFromStore(found)) {
+        result = Fail("the Root store kept the certificate");
+        break;
+      }
+      ++removed;
+    }
+    std::printf("%d\n", removed);
+  }
+  CertCloseStore(store, 0);
+  CertFreeCertificateContext(certificate);
+  return result;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -179,6 +289,8 @@ int wmain(int argc, wchar_t** argv) {
     Print(TextOf(main));
     return 0;
   }
+  if (command == L"answer" && argc > 2) return Answer(argv[2], argc > 3 ? std::wcstoul(argv[3], nullptr, 10) : 30000);
+  if ((command == L"trust" || command == L"untrust") && argc > 2) return Trust(argv[2], command == L"trust");
   if (command == L"message") {
     const DWORD limit = argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 30000;
     const DWORD start = GetTickCount();
@@ -273,6 +385,14 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     for (int i = 0; i < 300 && IsWindow(main); ++i) Sleep(100);
     if (IsWindow(main)) return Fail("the window did not close");
+  } else if (command == L"rect" && argc > 2) {
+    HWND control = ControlById(main, _wtoi(argv[2]));
+    if (!control) return Fail("no such control");
+    return PrintRect(control);
+  } else if (command == L"type" && argc > 3) {
+    HWND control = ControlById(main, _wtoi(argv[2]));
+    if (!control) return Fail("no such control");
+    TypeText(main, control, argv[3]);
   } else {
     std::fputs("usage: vexa-probe wait [ms] | title | controls | selector | tabs | list N | text ID | keys KEY... |"
                " click ID [right|double] | syscommand N | close\n",
