@@ -129,6 +129,30 @@ std::size_t Utf8CharacterLength(std::string_view text, std::size_t offset) {
   return cp == kReplacement && end - offset == 1 ? 0 : end - offset;
 }
 
+std::string EscapeUnprintable(std::string_view text) {
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  std::string readable;
+  readable.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t length = Utf8CharacterLength(text, i);
+    std::size_t end = i;
+    const char32_t cp = length > 0 ? DecodeUtf8(text, end) : 0;
+    if (length > 0 && !(cp < 0x20 || (cp >= 0x7F && cp <= 0x9F))) {
+      readable.append(text.substr(i, length));
+    } else {
+      for (std::size_t k = 0; k < std::max<std::size_t>(length, 1); ++k) {
+        const auto byte = static_cast<unsigned char>(text[i + k]);
+        readable += "\\x";
+        readable += kHexDigits[byte >> 4];
+        readable += kHexDigits[byte & 0x0F];
+      }
+    }
+    i += std::max<std::size_t>(length, 1);
+  }
+  return readable;
+}
+
 std::string UpperAscii(std::string_view text) {
   std::string out(text);
   for (char& c : out)

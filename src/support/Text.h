@@ -21,6 +21,12 @@ std::string ToValidUtf8(std::string_view text);
 // The byte length of the valid UTF-8 character at offset; 0 when the bytes there are
 // not one (or offset is past the end).
 std::size_t Utf8CharacterLength(std::string_view text, std::size_t offset);
+// Text a person can read whatever bytes it holds: valid UTF-8 passes unchanged,
+// except control characters (U+0000..U+001F, U+007F and U+0080..U+009F); those and
+// every byte that is not part of a valid UTF-8 character are written as \xNN (two
+// upper-case hexadecimal digits per byte). A drive's strings may hold any bytes: a
+// NUL would end the text in a Win32 control and a line break would split a line.
+std::string EscapeUnprintable(std::string_view text);
 // UTF-8 counted and cut by code points (continuation bytes do not count).
 std::size_t CharacterCount(std::string_view text);
 std::string_view FirstCharacters(std::string_view text, std::size_t characters);

@@ -69,4 +69,18 @@ std::string TDecoderPageModel::CopyText(int position) const {
   }
 }
 
+std::string TDecoderPageModel::LineText(int position) const {
+  if (position < 0 || position >= static_cast<int>(lines.size())) return {};
+  const TDecoderLine& line = lines[static_cast<std::size_t>(position)];
+  switch (line.kind) {
+    case TDecoderLineKind::Header:
+    case TDecoderLineKind::NoMatch:
+      return line.left + "\t" + line.right;
+    case TDecoderLineKind::Row:
+      return line.capture + "\t" + line.label + "\t" + line.value;
+    default:
+      return {};
+  }
+}
+
 }  // namespace vexa

@@ -66,6 +66,10 @@ public:
   // What double-click and Ctrl+C copy of a line; empty for spacers, the no-match
   // header and positions outside the list.
   std::string CopyText(int position) const;
+  // A line's texts in the order they are drawn, tab-separated: empty for a spacer,
+  // "NAME<TAB>MATCHED" for a header, "CODE<TAB>LABEL<TAB>MEANING" for a row. The
+  // owner-drawn list keeps it as the item's text, for tools that read the list.
+  std::string LineText(int position) const;
 
 private:
   std::vector<TDecoderLine> lines;

@@ -18,6 +18,18 @@ TEST(Text, Utf8AndUtf16RoundTrip) {
   EXPECT_FALSE(IsValidUtf8("\xC4\xDD\xB9\xEA"));
 }
 
+// Bytes a drive sent, shown so that nothing ends or splits the text.
+TEST(Text, EscapeUnprintable) {
+  EXPECT_EQ(EscapeUnprintable("溫度 °C 😀 x"), "溫度 °C 😀 x");
+  EXPECT_EQ(EscapeUnprintable(std::string("A\0B", 3)), "A\\x00B");
+  EXPECT_EQ(EscapeUnprintable("VEXA\tX\x1B[2J\x7FQ\xC2\x85"), "VEXA\\x09X\\x1B[2J\\x7FQ\\xC2\\x85");
+  // Not UTF-8: each byte on its own, including a lead byte cut off at the end.
+  EXPECT_EQ(EscapeUnprintable("\xFF\x80é\xC0\xAF\xED\xA0\x80\xE6\xBA"),
+            "\\xFF\\x80é\\xC0\\xAF\\xED\\xA0\\x80\\xE6\\xBA");
+  EXPECT_EQ(EscapeUnprintable("\xEF\xBF\xBD"), "\xEF\xBF\xBD");  // a real U+FFFD stays
+  EXPECT_EQ(EscapeUnprintable(""), "");
+}
+
 TEST(Text, ValidUtf8AndCharacterLengths) {
   EXPECT_EQ(ToValidUtf8("a\xFF溫\xE6\xBA 😀"), "a\uFFFD溫\uFFFD\uFFFD 😀");
   EXPECT_EQ(Utf8CharacterLength("a溫😀", 1), 3u);

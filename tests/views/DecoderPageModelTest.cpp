@@ -43,6 +43,11 @@ TEST(DecoderPageModel, LinesCaptionAndCopy) {
   int headers = 0;
   for (const TDecoderLine& line : lines) headers += line.kind == K::Header;
   EXPECT_EQ(headers, 2);
+  // The texts the list keeps: every drawn text of a line, left to right.
+  EXPECT_EQ(model.LineText(0), "");
+  EXPECT_EQ(model.LineText(1), "Intel SSD\tSSDSC2BW240A4");
+  EXPECT_EQ(model.LineText(2), "SSD\t" + lines[2].label + "\t" + lines[2].value);
+  EXPECT_EQ(model.LineText(static_cast<int>(lines.size())), "");
 
   // Nothing matches: one header naming the drive between the spacers; nothing to copy.
   EXPECT_EQ(model.ShowDevice("Vexatek Flash Disk", "Vexatek Flash Disk", decoders), 0);
@@ -50,6 +55,7 @@ TEST(DecoderPageModel, LinesCaptionAndCopy) {
   EXPECT_EQ(model.Lines()[1].left, "沒有符合的解碼器");
   EXPECT_EQ(model.Lines()[1].right, "Vexatek Flash Disk");
   EXPECT_EQ(model.CopyText(1), "");
+  EXPECT_EQ(model.LineText(1), "沒有符合的解碼器\tVexatek Flash Disk");
 
   model.ShowNoDevice();
   EXPECT_TRUE(model.Lines().empty());

@@ -9,9 +9,9 @@
 
 namespace vexa {
 
-// Valid UTF-8 passes unchanged, except control characters (U+0000..U+001F,
-// U+007F and U+0080..U+009F); those and every byte that is not part of a valid
-// UTF-8 sequence are written as \xNN (two upper-case hexadecimal digits per byte).
+// EscapeUnprintable (support/Text.h): valid UTF-8 passes unchanged, except control
+// characters; those and every byte that is not part of a valid UTF-8 sequence are
+// written as \xNN.
 std::string CliSafeText(std::string_view text);
 
 }  // namespace vexa

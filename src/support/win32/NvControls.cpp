@@ -63,6 +63,13 @@ TNvShiftState KeyShiftState() {
   return {GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_MENU) < 0};
 }
 
+LRESULT DialogCodeWithEnterAndEscape(LRESULT code, LPARAM pendingMessage) {
+  const auto* pending = reinterpret_cast<const MSG*>(pendingMessage);
+  if (pending && pending->message == WM_KEYDOWN && (pending->wParam == VK_RETURN || pending->wParam == VK_ESCAPE))
+    return code | DLGC_WANTMESSAGE;
+  return code;
+}
+
 // ---- TNvControl ----
 
 TNvControl::~TNvControl() {
@@ -275,8 +282,10 @@ void TNvListBox::SetSelectedIndex(int index) { SendMessageW(window, LB_SETCURSEL
 void TNvListBox::SetItemHeight(int height) { SendMessageW(window, LB_SETITEMHEIGHT, 0, std::max(height, 1)); }
 int TNvListBox::TopIndex() const { return static_cast<int>(SendMessageW(window, LB_GETTOPINDEX, 0, 0)); }
 
-std::optional<LRESULT> TNvListBox::ControlMessage(UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_SIZE) {
+std::optional<LRESULT> TNvListBox::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETDLGCODE && onKeyDown) {
+    return DialogCodeWithEnterAndEscape(DefaultControl(message, wParam, lParam), lParam);
+  } else if (message == WM_SIZE) {
     InvalidateRect(window, nullptr, TRUE);
   } else if (message == WM_KEYDOWN && onKeyDown && onKeyDown(static_cast<UINT>(wParam))) {
     return 0;

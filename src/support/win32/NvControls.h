@@ -39,6 +39,11 @@ struct TNvShiftState {
 // The shift keys held while the current key message was sent.
 TNvShiftState KeyShiftState();
 
+// The answer to WM_GETDLGCODE of a control whose own key handler acts on Enter or
+// Escape: the main window's message loop runs the dialog manager, which otherwise
+// turns those keys into its default and cancel buttons before the control sees them.
+LRESULT DialogCodeWithEnterAndEscape(LRESULT code, LPARAM pendingMessage);
+
 // The base of every child control.
 class TNvControl {
 public:

@@ -91,8 +91,35 @@ void TNvForm::DropFiles(HDROP drop) {
   if (onFilesDropped) onFilesDropped(files);
 }
 
+// A plain window, unlike a dialog, takes the focus itself when it is activated
+// again: without this, after a dialog or a message box closes the keys of the page
+// the user was in go nowhere until a click.
+void TNvForm::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(window, focus)) lastFocus = focus;
+}
+
+bool TNvForm::RestoreFocus() {
+  if (!lastFocus || !IsWindow(lastFocus) || !IsChild(window, lastFocus) || !IsWindowVisible(lastFocus) ||
+      !IsWindowEnabled(lastFocus))
+    return false;
+  SetFocus(lastFocus);
+  return true;
+}
+
 LRESULT TNvForm::Message(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CANCELMODE:
+      // Sent first when a modal window disables the form, before the focus goes.
+      RememberFocus();
+      return DefSubclassProc(window, message, wParam, lParam);
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus();
+      } else if (!HIWORD(wParam) && RestoreFocus()) {
+        return 0;
+      }
+      return DefSubclassProc(window, message, wParam, lParam);
     case WM_EXITSIZEMOVE:
       // Snapped before the window hears the move ended, so what it stores is where
       // the window stays.

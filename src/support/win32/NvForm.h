@@ -1,7 +1,9 @@
 // The house form behaviours, attached to a top-level window its owner created:
 // key preview (the form sees keys before its controls), snapping to the work
 // area's edges within 16 pixels after the user moves or sizes it, stay on top,
-// a redraw switch, dropped files, and the main form's title as the application's.
+// a redraw switch, dropped files, the main form's title as the application's, and
+// the focused control kept while another window (a dialog, a message box, another
+// program) is active.
 #pragma once
 
 #include <windows.h>
@@ -56,11 +58,14 @@ private:
   static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT Message(UINT message, WPARAM wParam, LPARAM lParam);
   void DropFiles(HDROP drop);
+  void RememberFocus();
+  bool RestoreFocus();
 
   HWND window;
   bool redrawEnabled = true;
   bool stayOnTop = false;
   bool acceptFiles = false;
+  HWND lastFocus = nullptr;
 };
 
 }  // namespace vexa

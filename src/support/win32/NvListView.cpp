@@ -209,7 +209,9 @@ void TNvListView::HeaderNotification(const NMHDR& header) {
 }
 
 std::optional<LRESULT> TNvListView::ControlMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NOTIFY && lParam && reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == Header()) {
+  if (message == WM_GETDLGCODE && onKeyDown) {
+    return DialogCodeWithEnterAndEscape(DefaultControl(message, wParam, lParam), lParam);
+  } else if (message == WM_NOTIFY && lParam && reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == Header()) {
     HeaderNotification(*reinterpret_cast<const NMHDR*>(lParam));
   } else if (message == WM_KEYDOWN && onKeyDown && onKeyDown(static_cast<UINT>(wParam))) {
     return 0;

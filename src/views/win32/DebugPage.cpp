@@ -9,6 +9,7 @@
 #include "shell/win32/Sheet.h"
 #include "shell/Shared.h"
 #include "support/Paths.h"
+#include "support/Text.h"
 #include "support/win32/WideText.h"
 #include "support/win32/ClipboardSimple.h"
 #include "views/win32/PageSupport.h"
@@ -23,8 +24,10 @@ constexpr UINT kSaveMachineCommand = 1;
 constexpr COLORREF kSavedLogColour = 0xF8F0E8;
 constexpr std::size_t kMaxLogBytes = 16 * 1024 * 1024;
 
+// A row shows a drive's bytes as the console and the log's readers see them: a NUL
+// would otherwise end the row's text in the tree, hiding the rest of the value.
 void AddNodes(TNvTreeView& view, HTREEITEM parent, const TDebugNode& node, std::vector<HTREEITEM>& expand) {
-  HTREEITEM item = view.AddItem(parent, node.text);
+  HTREEITEM item = view.AddItem(parent, EscapeUnprintable(node.text));
   for (const auto& child : node.children) AddNodes(view, item, *child, expand);
   if (node.expanded) expand.push_back(item);
 }

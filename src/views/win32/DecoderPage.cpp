@@ -39,7 +39,7 @@ void DrawLineText(HDC dc, const std::wstring& text, RECT rect, UINT align) {
 
 TDecoderPage::TDecoderPage(std::unique_ptr<TSheet> sheet) : TDecoderTab(std::move(sheet)) {
   sheetWindow = SheetWindow(Sheet());
-  list = std::make_unique<TNvListBox>(sheetWindow, LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT);
+  list = std::make_unique<TNvListBox>(sheetWindow, LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS);
   list->onDrawItem = [this](const DRAWITEMSTRUCT& item) { DrawLine(item); };
   list->onDoubleClick = [this] { Copy(); };
   list->onSelect = [this] { SelectLine(list->SelectedIndex()); };
@@ -83,7 +83,9 @@ void TDecoderPage::ModelChanged() {
   if (!list) return;
   SendMessageW(list->Handle(), WM_SETREDRAW, FALSE, 0);
   list->Clear();
-  for (std::size_t i = 0; i < Model().Lines().size(); ++i) list->AddItem("", static_cast<LPARAM>(i));
+  // Each item keeps its line's texts, which screen readers and other tools read.
+  for (std::size_t i = 0; i < Model().Lines().size(); ++i)
+    list->AddItem(Model().LineText(static_cast<int>(i)), static_cast<LPARAM>(i));
   list->SetSelectedIndex(SelectedLine());
   SendMessageW(list->Handle(), WM_SETREDRAW, TRUE, 0);
   list->Invalidate();

@@ -33,7 +33,8 @@ TIdentifySystemColours SystemColours() {
 
 TIdentifyPage::TIdentifyPage(std::unique_ptr<TSheet> sheet) : TIdentifyTab(std::move(sheet)) {
   sheetWindow = SheetWindow(Sheet());
-  list = std::make_unique<TNvListBox>(sheetWindow, LBS_OWNERDRAWFIXED);
+  // The items keep their rows' labels, which screen readers and other tools read.
+  list = std::make_unique<TNvListBox>(sheetWindow, LBS_OWNERDRAWFIXED | LBS_HASSTRINGS);
   FillList();
   list->onDrawItem = [this](const DRAWITEMSTRUCT& item) { DrawRow(item); };
   list->onDoubleClick = [this] { Copy(); };

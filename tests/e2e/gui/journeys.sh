@@ -8,9 +8,6 @@
 #   usage: journeys.sh VEXA_EXE PROBE_EXE SOURCE_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-cli_exe=$(dirname "$exe")/vexa-cli.exe
-cli() { "$root/cmake/wine-run.sh" "$cli_exe" "$@" | tr -d '\r'; }
-active_page() { probe tabs | grep -n '^\*' | cut -d: -f1; }
 box() { probe text $((2000 + $1)); }
 
 for sample in "$root"/samples/*.machine; do

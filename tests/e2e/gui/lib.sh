@@ -70,3 +70,57 @@ window_screenshot() {
 # The id of the first control of a class whose text is exactly TEXT (any text when
 # TEXT is empty); ids are handed out in the order controls are made.
 control_id() { probe controls | awk -F'\t' -v c="$1" -v t="${2-}" '$1 == c && (t == "" || $3 == t) {print $2; exit}'; }
+
+# --- Shared by the scripts that compare the window with the console and drive the
+# pages opened on demand, the settings and the window's life.
+
+# vexa-cli of the same build, through the Wine of its width.
+cli_exe=$(dirname "$exe")/vexa-cli.exe
+cli() { "$root/cmake/wine-run.sh" "$cli_exe" "$@" | tr -d '\r'; }
+# A sample machine by name, as Wine names the file.
+sample_machine() { winepath -w "$root/samples/$1.machine"; }
+# Keys, then wait until the window has handled them (a selection or a page's run
+# keeps it busy for a while).
+keys() { probe act "$@"; }
+# The position (from 1) and the caption of the page shown.
+active_page() { probe tabs | grep -n '^\*' | cut -d: -f1; }
+active_caption() { probe tabs | sed -n 's/^\*//p'; }
+# Fails with the differences when what the window shows is not what was expected.
+expect_same() {  # WHAT SHOWN EXPECTED
+  [ "$2" = "$3" ] || fail "$1 differs (< seen, > expected):
+$(diff <(printf '%s\n' "$2") <(printf '%s\n' "$3") | head -20)"
+}
+# A value of vexa.ini beside vexa.exe.
+ini_value() {  # SECTION KEY
+  tr -d '\r' <"$work/vexa.ini" | awk -v section="[$1]" -v key="$2" '
+    /^\[/ { inside = ($0 == section) }
+    inside && index($0, key "=") == 1 { print substr($0, length(key) + 2); exit }'
+}
+# The state colour a control's text is painted in, read from the screen: the
+# average darkening of the control's inside compared with each state colour's
+# darkening of the background (the pixels of antialiased text lie between the
+# background and the ink). Answers plain, good, warning, bad or empty (grey).
+ink_state() {  # CONTROL_ID
+  local x y w h background means
+  read -r x y w h < <(probe rect "$1") || fail "no control $1 to read the colour of"
+  import -window root -crop "$((w - 6))x$((h - 6))+$((x + 3))+$((y + 3))" +repage "$work/ink.png" ||
+    fail "no screenshot of control $1"
+  background=$(convert "$work/ink.png" -format %c histogram:info:- | sort -rn | head -1 |
+    sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/')
+  means=$(convert "$work/ink.png" -format '%[fx:255*mean.r] %[fx:255*mean.g] %[fx:255*mean.b]' info:)
+  awk -v background="$background" -v means="$means" 'BEGIN {
+    split(background, b, " "); split(means, m, " ")
+    # The state colours as red, green, blue (the program keeps them as 0x00BBGGRR).
+    split("plain 0 0 128 good 0 128 0 warning 127 83 0 bad 208 32 0 empty 128 128 128", c, " ")
+    for (k = 1; k <= 3; ++k) { d[k] = b[k] - m[k]; dn += d[k] * d[k] }
+    best = -2
+    for (i = 1; i < 20; i += 4) {
+      en = 0; dot = 0
+      for (k = 1; k <= 3; ++k) { e = b[k] - c[i + k]; en += e * e; dot += e * d[k] }
+      if (dn == 0 || en == 0) continue
+      cosine = dot / sqrt(en * dn)
+      if (cosine > best) { best = cosine; name = c[i] }
+    }
+    print (best > 0.98 ? name : "unclear")
+  }'
+}

@@ -10,7 +10,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 set -- "${1:-$root/build/windows64/src/app/vexa.exe}" "${2:-$root/build/windows64/tests/vexa-probe.exe}" "${3:-$root}"
 source "$(dirname "$0")/lib.sh"
-active_page() { probe tabs | grep -n '^\*' | cut -d: -f1; }
 shoot() {  # NAME: after the page has painted
   sleep 0.5
   window_screenshot "$1"

@@ -275,6 +275,400 @@ int Trust(const std::wstring& file, bool add) {
 
 }  // namespace
 
+// Commands for the pages opened on demand, the settings and the window's life:
+//   vexa-probe listbox N            the item texts of the N-th visible list box
+//   vexa-probe selection N          the selected item of the N-th visible list box (-1: none)
+//   vexa-probe tree                 every node of the visible tree view, one tab per level,
+//                                   collapsed or not
+//   vexa-probe images N             the image index of each row of the N-th visible list view
+//   vexa-probe rowclick N ROW [double]   click (or double-click) a row of the N-th visible list view
+//   vexa-probe rect ID              screen rectangle of the visible control with that id: X Y W H
+//   vexa-probe window               screen rectangle of the main window: X Y W H
+//   vexa-probe workarea             the work area of the main window's monitor: X Y W H
+//   vexa-probe drag X Y             drag the window by its caption with the mouse until its
+//                                   top-left corner is at X,Y
+//   vexa-probe mouse CLASS N [right|double]   click with the mouse in the middle of the N-th
+//                                   visible control of a window class
+//   vexa-probe endsession           log-off as Windows ends a session: WM_QUERYENDSESSION and
+//                                   WM_ENDSESSION, then the process is killed
+//   vexa-probe clipboard [TEXT [COUNT]]   print the clipboard's text, or put TEXT (COUNT
+//                                   times) on it
+//   vexa-probe type TEXT [COUNT]    type TEXT (COUNT times) as characters into the focused window
+//   vexa-probe focus                the window with the keyboard focus in Vexa: class, id
+//   vexa-probe nodialog [ms]        wait until Vexa shows no dialog
+//   vexa-probe idle                 wait until Vexa has handled the input it was given
+//   vexa-probe act KEY...           type keys as "keys" does, then wait as "idle" does
+//   vexa-probe press KEY...         type keys like "keys" does, into whatever window is active
+//                                   (a dialog), without bringing the main window forward
+//   vexa-probe dialog [TITLE] [ms]  wait for a dialog of Vexa (other than the main window): its
+//                                   title, then each control: class, id, text
+namespace {
+
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+HWND VisibleControlOfClass(HWND main, const wchar_t* className, int wanted) {
+  for (HWND child : Descendants(main))
+    if (ClassOf(child) == className && ReallyVisible(child) && wanted-- == 0) return child;
+  return nullptr;
+}
+
+void PrintRect(const RECT& r) {
+  Print(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right - r.left) + L" " +
+        std::to_wstring(r.bottom - r.top));
+}
+
+int PrintListBox(HWND main, int, wchar_t** argv) {
+  HWND list = VisibleControlOfClass(main, WC_LISTBOXW, _wtoi(argv[2]));
+  if (!list) return Fail("no such list box");
+  const LONG_PTR style = GetWindowLongPtrW(list, GWL_STYLE);
+  if ((style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) && !(style & LBS_HASSTRINGS))
+    return Fail("the list box keeps no texts");
+  const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+    std::wstring text(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, L'\0');
+    const LRESULT copied = length > 0 ? SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data())) : 0;
+    text.resize(copied > 0 ? static_cast<std::size_t>(copied) : 0);
+    Print(text);
+  }
+  return 0;
+}
+
+int PrintListBoxSelection(HWND main, int, wchar_t** argv) {
+  HWND list = VisibleControlOfClass(main, WC_LISTBOXW, _wtoi(argv[2]));
+  if (!list) return Fail("no such list box");
+  Print(std::to_wstring(static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0))));
+  return 0;
+}
+
+void PrintTreeItems(HWND tree, TRemote& remote, HTREEITEM item, const std::wstring& indent) {
+  constexpr int kText = 1024;
+  for (; item; item = TreeView_GetNextSibling(tree, item)) {
+    TVITEMW entry{};
+    entry.mask = TVIF_TEXT | TVIF_HANDLE;
+    entry.hItem = item;
+    entry.cchTextMax = kText;
+    entry.pszText = reinterpret_cast<LPWSTR>(static_cast<char*>(remote.Address()) + sizeof(TVITEMW));
+    remote.Write(&entry, sizeof entry);
+    wchar_t text[kText] = L"";
+    if (SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.Address())))
+      remote.Read(text, sizeof text - sizeof(wchar_t), sizeof(TVITEMW));
+    Print(indent + text);
+    PrintTreeItems(tree, remote, TreeView_GetChild(tree, item), indent + L"\t");
+  }
+}
+
+int PrintTree(HWND main, int, wchar_t**) {
+  HWND tree = VisibleControlOfClass(main, WC_TREEVIEWW, 0);
+  if (!tree) return Fail("no tree view");
+  TRemote remote(tree, sizeof(TVITEMW) + 1024 * sizeof(wchar_t));
+  if (!remote.Address()) return Fail("cannot reach the tree view's process");
+  PrintTreeItems(tree, remote, TreeView_GetRoot(tree), L"");
+  return 0;
+}
+
+int PrintImages(HWND main, int, wchar_t** argv) {
+  HWND list = VisibleControlOfClass(main, WC_LISTVIEWW, _wtoi(argv[2]));
+  if (!list) return Fail("no such list view");
+  TRemote remote(list, sizeof(LVITEMW));
+  if (!remote.Address()) return Fail("cannot reach the list view's process");
+  const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < rows; ++row) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    remote.Write(&item, sizeof item);
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.Address()));
+    remote.Read(&item, sizeof item);
+    Print(std::to_wstring(item.iImage));
+  }
+  return 0;
+}
+
+int ClickRow(HWND main, int argc, wchar_t** argv) {
+  HWND list = VisibleControlOfClass(main, WC_LISTVIEWW, _wtoi(argv[2]));
+  if (!list) return Fail("no such list view");
+  RECT bounds{LVIR_LABEL, 0, 0, 0};
+  TRemote remote(list, sizeof bounds);
+  if (!remote.Address()) return Fail("cannot reach the list view's process");
+  remote.Write(&bounds, sizeof bounds);
+  const int row = _wtoi(argv[3]);
+  SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+  if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.Address()))) return Fail("no such row");
+  remote.Read(&bounds, sizeof bounds);
+  const LPARAM at = MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+  PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(list, WM_LBUTTONUP, 0, at);
+  if (argc > 4 && std::wstring(argv[4]) == L"double") {
+    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(list, WM_LBUTTONUP, 0, at);
+  }
+  Sleep(300);
+  return 0;
+}
+
+int PrintControlRect(HWND main, int, wchar_t** argv) {
+  HWND control = ControlById(main, _wtoi(argv[2]));
+  if (!control) return Fail("no such control");
+  RECT r{};
+  GetWindowRect(control, &r);
+  PrintRect(r);
+  return 0;
+}
+
+int PrintWindowRect(HWND main, int, wchar_t**) {
+  RECT r{};
+  GetWindowRect(main, &r);
+  PrintRect(r);
+  return 0;
+}
+
+int PrintWorkArea(HWND main, int, wchar_t**) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor)) return Fail("no monitor");
+  PrintRect(monitor.rcWork);
+  return 0;
+}
+
+// The mouse through the system's input queue, in the absolute units of the primary screen.
+void MouseTo(POINT at, DWORD buttons = 0) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+  SendInput(1, &input, sizeof input);
+  Sleep(60);
+}
+
+int DragWindow(HWND main, int, wchar_t** argv) {
+  RECT r{};
+  GetWindowRect(main, &r);
+  SetForegroundWindow(main);
+  Sleep(200);
+  // A point of the caption, clear of the icon and the buttons.
+  const POINT grip{r.left + (r.right - r.left) / 3,
+                   r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+  const POINT target{_wtoi(argv[2]) + (grip.x - r.left), _wtoi(argv[3]) + (grip.y - r.top)};
+  MouseTo(grip);
+  MouseTo(grip, MOUSEEVENTF_LEFTDOWN);
+  constexpr int kSteps = 8;
+  for (int step = 1; step <= kSteps; ++step)
+    MouseTo(POINT{grip.x + (target.x - grip.x) * step / kSteps, grip.y + (target.y - grip.y) * step / kSteps});
+  MouseTo(target, MOUSEEVENTF_LEFTUP);
+  Sleep(500);
+  return 0;
+}
+
+int ClickWithMouse(HWND main, int argc, wchar_t** argv) {
+  HWND control = VisibleControlOfClass(main, argv[2], _wtoi(argv[3]));
+  if (!control) return Fail("no such control");
+  const std::wstring how = argc > 4 ? argv[4] : L"";
+  RECT r{};
+  GetWindowRect(control, &r);
+  const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  SetForegroundWindow(main);
+  Sleep(200);
+  MouseTo(middle);
+  const DWORD down = how == L"right" ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  const DWORD up = how == L"right" ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  for (int click = how == L"double" ? 2 : 1; click > 0; --click) {
+    MouseTo(middle, down);
+    MouseTo(middle, up);
+  }
+  Sleep(300);
+  return 0;
+}
+
+int EndSession(HWND main, int, wchar_t**) {
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(main));
+  if (!process) return Fail("cannot open Vexa's process");
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer);
+  SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 30000, nullptr);
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 10000);
+  CloseHandle(process);
+  Print(answer ? L"1" : L"0");  // whether the window let the session end
+  return 0;
+}
+
+int PrintClipboard(HWND, int argc, wchar_t** argv) {
+  for (int attempt = 0; !OpenClipboard(nullptr); ++attempt) {
+    if (attempt == 20) return Fail("cannot open the clipboard");
+    Sleep(100);
+  }
+  if (argc > 2) {
+    std::wstring put;
+    for (int i = argc > 3 ? _wtoi(argv[3]) : 1; i > 0; --i) put += argv[2];
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (put.size() + 1) * sizeof(wchar_t));
+    if (auto* chars = memory ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr) {
+      std::wmemcpy(chars, put.c_str(), put.size() + 1);
+      GlobalUnlock(memory);
+    }
+    EmptyClipboard();
+    const bool given = memory && SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    return given ? 0 : Fail("cannot fill the clipboard");
+  }
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) text = chars;
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  Print(text);
+  return 0;
+}
+
+int TypeText(HWND, int argc, wchar_t** argv) {
+  const std::wstring text = argv[2];
+  const int count = argc > 3 ? _wtoi(argv[3]) : 1;
+  std::vector<INPUT> inputs;
+  for (int i = 0; i < count; ++i)
+    for (wchar_t c : text)
+      for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wScan = c;
+        input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+        inputs.push_back(input);
+      }
+  // The text the focused control holds grows until the last character is in.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  HWND target = GetGUIThreadInfo(GetWindowThreadProcessId(GetForegroundWindow(), nullptr), &info) ? info.hwndFocus
+                                                                                                 : nullptr;
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  const auto length = [target] {
+    DWORD_PTR characters = 0;
+    SendMessageTimeoutW(target, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &characters);
+    return characters;
+  };
+  DWORD_PTR last = target ? length() : 0;
+  for (int quiet = 0, waited = 0; target && quiet < 5 && waited < 600; ++waited) {
+    Sleep(100);
+    const DWORD_PTR now = length();
+    quiet = now == last ? quiet + 1 : 0;
+    last = now;
+  }
+  Sleep(200);
+  return 0;
+}
+
+int PrintFocus(HWND main, int, wchar_t**) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info)) return Fail("cannot read Vexa's focus");
+  if (info.hwndFocus)
+    Print(ClassOf(info.hwndFocus) + L"\t" + std::to_wstring(GetDlgCtrlID(info.hwndFocus)));
+  else
+    Print(L"-");
+  return 0;
+}
+
+// A selection or a page's run keeps the window busy for a while after a key.
+int WaitForIdle(HWND main, int, wchar_t**) {
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ProcessOf(main));
+  if (!process) return Fail("cannot open Vexa's process");
+  const DWORD waited = WaitForInputIdle(process, 60000);
+  CloseHandle(process);
+  DWORD_PTR ignored = 0;
+  if (waited != 0 || !SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored))
+    return Fail("Vexa stays busy");
+  return 0;
+}
+
+int TypeKeysAndWait(HWND main, int argc, wchar_t** argv) {
+  SetForegroundWindow(main);
+  Sleep(200);
+  for (int i = 2; i < argc; ++i) Type(argv[i]);
+  return WaitForIdle(main, argc, argv);
+}
+
+int PressKeys(HWND, int argc, wchar_t** argv) {
+  for (int i = 2; i < argc; ++i) Type(argv[i]);
+  return 0;
+}
+
+struct TDialogSearch {
+  DWORD process;
+  std::wstring title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM search) {
+  auto& wanted = *reinterpret_cast<TDialogSearch*>(search);
+  if (ClassOf(window) != L"#32770" || !IsWindowVisible(window) || ProcessOf(window) != wanted.process) return TRUE;
+  if (!wanted.title.empty() && TextOf(window) != wanted.title) return TRUE;
+  wanted.found = window;
+  return FALSE;
+}
+
+int PrintDialog(HWND main, int argc, wchar_t** argv) {
+  TDialogSearch search{ProcessOf(main), argc > 2 ? argv[2] : L""};
+  const DWORD limit = argc > 3 ? std::wcstoul(argv[3], nullptr, 10) : 30000;
+  const DWORD start = GetTickCount();
+  while (EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search)), !search.found) {
+    if (GetTickCount() - start > limit) return Fail("no dialog");
+    Sleep(100);
+  }
+  Sleep(300);  // the dialog sets its controls up after it shows
+  Print(TextOf(search.found));
+  for (HWND child : Descendants(search.found))
+    Print(ClassOf(child) + L"\t" + std::to_wstring(GetDlgCtrlID(child)) + L"\t" + TextOf(child));
+  return 0;
+}
+
+int WaitForNoDialog(HWND main, int argc, wchar_t** argv) {
+  const DWORD limit = argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : 30000;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    TDialogSearch search{ProcessOf(main), L""};
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) break;
+    if (GetTickCount() - start > limit) return Fail("a dialog stays open");
+    Sleep(100);
+  }
+  Sleep(500);  // the window is active again and its control has the focus back
+  return 0;
+}
+
+struct TPageCommand {
+  const wchar_t* name;
+  int arguments;  // at least
+  int (*run)(HWND main, int argc, wchar_t** argv);
+};
+
+constexpr TPageCommand kPageCommands[] = {
+    {L"listbox", 1, PrintListBox},
+    {L"tree", 0, PrintTree},
+    {L"images", 1, PrintImages},
+    {L"rowclick", 2, ClickRow},
+    {L"rect", 1, PrintControlRect},
+    {L"window", 0, PrintWindowRect},
+    {L"drag", 2, DragWindow},
+    {L"endsession", 0, EndSession},
+    {L"clipboard", 0, PrintClipboard},
+    {L"type", 1, TypeText},
+    {L"dialog", 0, PrintDialog},
+    {L"press", 1, PressKeys},
+    {L"focus", 0, PrintFocus},
+    {L"nodialog", 0, WaitForNoDialog},
+    {L"workarea", 0, PrintWorkArea},
+    {L"mouse", 2, ClickWithMouse},
+    {L"idle", 0, WaitForIdle},
+    {L"act", 1, TypeKeysAndWait},
+    {L"selection", 1, PrintListBoxSelection},
+};
+
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"wait") {
@@ -306,6 +700,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   HWND main = FindMain();
   if (!main) return Fail("no main window");
+  for (const TPageCommand& row : kPageCommands)
+    if (command == row.name && argc - 2 >= row.arguments) return row.run(main, argc, argv);
   if (command == L"title") {
     Print(TextOf(main));
   } else if (command == L"controls") {

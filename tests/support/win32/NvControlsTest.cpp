@@ -291,6 +291,73 @@ TEST_F(NvControlsTest, FormSnapsStaysOnTopAndNamesTheApplication) {
   EXPECT_EQ(keys, (std::vector<UINT>{VK_F5, 'A'}));
 }
 
+// A dialog or another window takes the activation and gives it back: the control
+// that had the focus has it again (a plain window would take it itself).
+TEST_F(NvControlsTest, FormGivesTheFocusBackAfterAnotherWindow) {
+  TNvForm form(parent);
+  TNvListView list(parent);
+  TNvButton button(parent, "確定");
+  ShowWindow(parent, SW_SHOW);
+  SetActiveWindow(parent);
+  SetFocus(list.Handle());
+  ASSERT_EQ(GetFocus(), list.Handle());
+
+  HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 150, 150, 200, 100, nullptr,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(other);
+  SetActiveWindow(other);
+  EXPECT_NE(GetFocus(), list.Handle());
+  SetActiveWindow(parent);
+  EXPECT_EQ(GetFocus(), list.Handle());
+
+  // As a modal dialog does: the form disabled while the dialog is active.
+  SetActiveWindow(other);
+  EnableWindow(parent, FALSE);
+  EnableWindow(parent, TRUE);
+  SetActiveWindow(parent);
+  EXPECT_EQ(GetFocus(), list.Handle());
+
+  // A control that went away (or hid) is not focused: the form takes the focus.
+  SetActiveWindow(other);
+  ShowWindow(list.Handle(), SW_HIDE);
+  SetActiveWindow(parent);
+  EXPECT_EQ(GetFocus(), parent);
+  DestroyWindow(other);
+}
+
+// The main window's loop runs the dialog manager: a list with a key handler still
+// hears Enter and Escape, which would otherwise press the window's default and
+// cancel buttons; other keys and lists without a handler keep the usual road.
+TEST_F(NvControlsTest, ListsWithKeyHandlersHearEnterAndEscape) {
+  SetWindowLongPtrW(parent, GWL_EXSTYLE, GetWindowLongPtrW(parent, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  TNvListView view(parent);
+  TNvListBox box(parent);
+  TNvListView plain(parent);
+  std::vector<UINT> viewKeys, boxKeys;
+  view.onKeyDown = [&](UINT key) {
+    viewKeys.push_back(key);
+    return true;
+  };
+  box.onKeyDown = [&](UINT key) {
+    boxKeys.push_back(key);
+    return true;
+  };
+  for (HWND control : {view.Handle(), box.Handle(), plain.Handle()}) {
+    SetFocus(control);
+    for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_ESCAPE}}) {
+      MSG message{control, WM_KEYDOWN, key, 0, 0, {}};
+      IsDialogMessageW(parent, &message);
+    }
+  }
+  EXPECT_EQ(viewKeys, (std::vector<UINT>{VK_RETURN, VK_ESCAPE}));
+  EXPECT_EQ(boxKeys, (std::vector<UINT>{VK_RETURN, VK_ESCAPE}));
+  MSG tab{view.Handle(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_EQ(SendMessageW(view.Handle(), WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&tab)) & DLGC_WANTMESSAGE, 0);
+  MSG enter{plain.Handle(), WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_EQ(SendMessageW(plain.Handle(), WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter)) & DLGC_WANTMESSAGE,
+            0);
+}
+
 TEST_F(NvControlsTest, PendingKeysAreDropped) {
   MSG message;
   while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
