@@ -89,8 +89,8 @@ start_on_submit_page
 
 email='測試者.tester@example.org'
 comment=$'這顆硬碟很好用！100% 滿意: a&b + c=d "引號"\n第二行 ok'
-probe type "$email_box" "$email"
-probe type "$comment_box" "$comment"
+probe typein "$email_box" "$email"
+probe typein "$comment_box" "$comment"
 [ "$(probe text "$email_box")" = "$email" ] || fail "the e-mail box shows '$(probe text "$email_box")'"
 [ "$(probe text "$comment_box")" = "$comment" ] || fail "the comment box shows '$(probe text "$comment_box")'"
 screenshot submit-typed

@@ -14,8 +14,6 @@
 //   vexa-probe message [ms]         wait for a message box of Vexa, print its text, press OK
 //   vexa-probe zoomed               1 when the window is maximised, else 0
 //   vexa-probe close                ask the window to close and wait until it is gone
-//   vexa-probe rect ID              the client area of the visible control with that id: x y width height on the screen
-//   vexa-probe type ID TEXT         click the control, then type TEXT as keyboard input (any characters; a line break is Enter)
 //   vexa-probe answer ok|cancel|yes|no [ms]   wait for a message box of Vexa, print its text and its
 //                                   buttons' ids ("buttons: 1 2"), press the named button
 //   vexa-probe trust DER-FILE       add the certificate to the machine's trusted root authorities
@@ -182,41 +180,6 @@ HWND WaitForMessageBox(DWORD limit) {
   return box;
 }
 
-int PrintRect(HWND control) {
-  RECT client{};
-  GetClientRect(control, &client);
-  POINT origin{0, 0};
-  ClientToScreen(control, &origin);
-  std::printf("%ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
-  return 0;
-}
-
-// Each character as a key of its own (the system makes it a character message,
-// whatever the keyboard layout); a line break as the Enter key.
-void TypeText(HWND main, HWND control, const std::wstring& text) {
-  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-  Sleep(300);
-  SetForegroundWindow(main);
-  Sleep(200);
-  for (const wchar_t c : text) {
-    INPUT keys[2]{};
-    for (int i = 0; i < 2; ++i) {
-      keys[i].type = INPUT_KEYBOARD;
-      if (c == L'\n') {
-        keys[i].ki.wVk = VK_RETURN;
-        keys[i].ki.dwFlags = i ? KEYEVENTF_KEYUP : 0;
-      } else {
-        keys[i].ki.wScan = c;
-        keys[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
-      }
-    }
-    SendInput(2, keys, sizeof(INPUT));
-    Sleep(20);
-  }
-  Sleep(300);
-}
-
 int Answer(const std::wstring& button, DWORD limit) {
   const int id = button == L"ok" ? IDOK : button == L"cancel" ? IDCANCEL : button == L"yes" ? IDYES
                  : button == L"no" ? IDNO : 0;
@@ -294,6 +257,8 @@ int Trust(const std::wstring& file, bool add) {
 //   vexa-probe clipboard [TEXT [COUNT]]   print the clipboard's text, or put TEXT (COUNT
 //                                   times) on it
 //   vexa-probe type TEXT [COUNT]    type TEXT (COUNT times) as characters into the focused window
+//                                   (a line break as the Enter key)
+//   vexa-probe typein ID TEXT       click the visible control with that id, then type TEXT there
 //   vexa-probe focus                the window with the keyboard focus in Vexa: class, id
 //   vexa-probe nodialog [ms]        wait until Vexa shows no dialog
 //   vexa-probe idle                 wait until Vexa has handled the input it was given
@@ -526,20 +491,25 @@ int PrintClipboard(HWND, int argc, wchar_t** argv) {
   return 0;
 }
 
-int TypeText(HWND, int argc, wchar_t** argv) {
-  const std::wstring text = argv[2];
-  const int count = argc > 3 ? _wtoi(argv[3]) : 1;
+// Each character as a key of its own (the system makes it a character message,
+// whatever the keyboard layout), a line break as the Enter key, into the focused
+// control; then waits until the text it holds stops growing.
+int TypeIntoFocus(const std::wstring& text, int count) {
   std::vector<INPUT> inputs;
   for (int i = 0; i < count; ++i)
     for (wchar_t c : text)
       for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
-        input.ki.wScan = c;
-        input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+        if (c == L'\n') {
+          input.ki.wVk = VK_RETURN;
+          input.ki.dwFlags = up;
+        } else {
+          input.ki.wScan = c;
+          input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+        }
         inputs.push_back(input);
       }
-  // The text the focused control holds grows until the last character is in.
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   HWND target = GetGUIThreadInfo(GetWindowThreadProcessId(GetForegroundWindow(), nullptr), &info) ? info.hwndFocus
@@ -559,6 +529,20 @@ int TypeText(HWND, int argc, wchar_t** argv) {
   }
   Sleep(200);
   return 0;
+}
+
+int TypeText(HWND, int argc, wchar_t** argv) { return TypeIntoFocus(argv[2], argc > 3 ? _wtoi(argv[3]) : 1); }
+
+// Clicks into a control of the window, then types there.
+int TypeIntoControl(HWND main, int, wchar_t** argv) {
+  HWND control = ControlById(main, _wtoi(argv[2]));
+  if (!control) return Fail("no such control");
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  Sleep(300);
+  SetForegroundWindow(main);
+  Sleep(200);
+  return TypeIntoFocus(argv[3], 1);
 }
 
 int PrintFocus(HWND main, int, wchar_t**) {
@@ -656,6 +640,7 @@ constexpr TPageCommand kPageCommands[] = {
     {L"endsession", 0, EndSession},
     {L"clipboard", 0, PrintClipboard},
     {L"type", 1, TypeText},
+    {L"typein", 2, TypeIntoControl},
     {L"dialog", 0, PrintDialog},
     {L"press", 1, PressKeys},
     {L"focus", 0, PrintFocus},
@@ -781,14 +766,6 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     for (int i = 0; i < 300 && IsWindow(main); ++i) Sleep(100);
     if (IsWindow(main)) return Fail("the window did not close");
-  } else if (command == L"rect" && argc > 2) {
-    HWND control = ControlById(main, _wtoi(argv[2]));
-    if (!control) return Fail("no such control");
-    return PrintRect(control);
-  } else if (command == L"type" && argc > 3) {
-    HWND control = ControlById(main, _wtoi(argv[2]));
-    if (!control) return Fail("no such control");
-    TypeText(main, control, argv[3]);
   } else {
     std::fputs("usage: vexa-probe wait [ms] | title | controls | selector | tabs | list N | text ID | keys KEY... |"
                " click ID [right|double] | syscommand N | close\n",
