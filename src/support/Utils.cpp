@@ -7,6 +7,7 @@
 
 #include "support/Format.h"
 #include "support/Paths.h"
+#include "support/UInt128.h"
 
 namespace vexa {
 
@@ -19,6 +20,14 @@ std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
   const std::uint64_t quotient = (magnitude + divisor / 2) / divisor;
   if (quotient > 0x7FFFFFFFu) return -1;  // overflow, as the platform answers
   return negative ? -static_cast<std::int32_t>(quotient) : static_cast<std::int32_t>(quotient);
+}
+
+std::uint64_t MulDivFloor(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+  if (c == 0) return kMost;
+  std::uint64_t remainder = 0;
+  const TUInt128 quotient = Divide(Multiply(a, b), c, remainder);
+  return quotient.high != 0 ? kMost : quotient.low;
 }
 
 std::string BitString(std::uint32_t value, int width) {
