@@ -2,6 +2,9 @@
 #include "support/Utils.h"
 
 #include <cmath>
+#if defined(_WIN32) && defined(__i386__)
+#include <float.h>
+#endif
 #include <filesystem>
 #include <system_error>
 
@@ -28,6 +31,21 @@ std::uint64_t MulDivFloor(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
   std::uint64_t remainder = 0;
   const TUInt128 quotient = Divide(Multiply(a, b), c, remainder);
   return quotient.high != 0 ? kMost : quotient.low;
+}
+
+long double AddTenths(long double value, int tenths) {
+#if defined(_WIN32) && defined(__i386__)
+  // Volatile operands are read, and the sum written, between the precision changes.
+  const unsigned int saved = _controlfp(0, 0);
+  _controlfp(_PC_64, _MCW_PC);
+  volatile long double base = value;
+  volatile long double step = tenths;
+  volatile long double sum = base + step / 10;
+  _controlfp(saved, _MCW_PC);
+  return sum;
+#else
+  return value + static_cast<long double>(tenths) / 10;
+#endif
 }
 
 std::string BitString(std::uint32_t value, int width) {

@@ -38,6 +38,12 @@ std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
 // share) come from here rather than from a double, so every build gives them alike.
 std::uint64_t MulDivFloor(std::uint64_t a, std::uint64_t b, std::uint64_t c);
 
+// value + tenths ÷ 10 in long double's own 64-bit precision, in every build. The
+// 32-bit Windows build runs the x87 at double precision for its doubles' sake (see
+// CMakeLists.txt), which would round this to 53 bits there and to 64 elsewhere;
+// the settings file keeps such values, so they must come out alike.
+long double AddTenths(long double value, int tenths);
+
 // Base 2, most significant digit first, padded with 0 on the left to width.
 std::string BitString(std::uint32_t value, int width);
 

@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iomanip>
 #include <limits>
+#include <sstream>
 
 namespace vexa {
 namespace {
@@ -61,6 +63,28 @@ TEST(Utils, MulDivFloor) {
       {10, 20, 0, kAll},
   };
   for (const auto& c : cases) EXPECT_EQ(MulDivFloor(c.a, c.b, c.c), c.quotient) << c.a << " x " << c.b << " / " << c.c;
+}
+
+// A tenth added in long double's own precision: at double precision the first
+// case is 0.1000000000000000055511151231257827, not the long double nearest 0.1.
+TEST(Utils, AddTenthsKeepsLongDoublePrecision) {
+  const struct {
+    long double value;
+    int tenths;
+    long double sum;
+  } cases[] = {
+      {0, 1, 0.1L},
+      {0, -3, -0.3L},
+      {1.5L, 0, 1.5L},
+      {0.1L, 1, 0.2L},
+      {1e30L, 1, 1e30L},
+  };
+  for (const auto& c : cases) {
+    const long double sum = AddTenths(c.value, c.tenths);
+    std::ostringstream shown;
+    shown << std::setprecision(21) << sum << " for " << c.sum;
+    EXPECT_TRUE(sum == c.sum) << shown.str();
+  }
 }
 
 TEST(Utils, FormatVersion) {
