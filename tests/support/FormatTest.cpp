@@ -41,6 +41,10 @@ TEST(Format, Numbers) {
   EXPECT_EQ(Format("%n", -1234.5), "-1,234.50");
   EXPECT_EQ(Format("%.0n", -0.4), "0");
   EXPECT_EQ(Format("%.1f", 2.25), "2.3");
+  // The double nearest 0.0115 lies below it, by less than its 17th digit shows: the
+  // whole expansion decides (a printf that stops at 17 digits would give 0.012).
+  EXPECT_EQ(Format("%.3f", 0.0115), "0.011");
+  EXPECT_EQ(Format("%.3f", TRatio(115, 10000)), "0.012");
   EXPECT_EQ(Format("%n", 1000), "1,000.00");
 }
 
