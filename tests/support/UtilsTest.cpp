@@ -75,8 +75,6 @@ TEST(Utils, AddTenthsKeepsLongDoublePrecision) {
   } cases[] = {
       {0, 1, 0.1L},
       {0, -3, -0.3L},
-      {1.5L, 0, 1.5L},
-      {0.1L, 1, 0.2L},
       {1e30L, 1, 1e30L},
   };
   for (const auto& c : cases) {
