@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "benchmark/DriveBenchmark.h"
 #include "benchmark/DriveIops.h"
@@ -23,7 +24,16 @@ constexpr std::int32_t kMaxGridSections = 512;
 
 constexpr std::int64_t kLatencyStep = 500;             // µs
 constexpr std::int64_t kRateStep = 10485760;           // 10 MiB/s
-constexpr double kMebibyte = 1048576.0;
+constexpr std::uint64_t kMebibyte = 1048576;
+
+// part × length ÷ whole in whole pixels (truncated): a share of a bar or an axis,
+// exact in integers; nothing for a part at or below 0 or an empty length or whole.
+std::int32_t ShareOf(std::int64_t part, std::int32_t length, std::int64_t whole) {
+  if (part <= 0 || length <= 0 || whole <= 0) return 0;
+  return static_cast<std::int32_t>(std::min<std::uint64_t>(
+      MulDivFloor(static_cast<std::uint64_t>(part), static_cast<std::uint64_t>(length), static_cast<std::uint64_t>(whole)),
+      std::numeric_limits<std::int32_t>::max()));
+}
 
 }  // namespace
 
@@ -108,10 +118,11 @@ void TVexaBenchmarkPlaques::DrawPlaque(const TEdges& rect, const TPlaqueCell& ce
 std::string TVexaBenchmarkPlaques::GetHint(std::int32_t x, std::int32_t y) const {
   // The margins are not subtracted: a point left of or above the grid still maps to
   // the first column or row. Far outside it maps to nothing.
-  const auto row = TruncateTo<std::int32_t>(static_cast<double>(y - rowGap / 2) / (plaqueHeight + rowGap));
-  const auto column = TruncateTo<std::int32_t>(static_cast<double>(x - columnGap / 2) / (plaqueWidth + columnGap));
+  if (plaqueHeight + rowGap <= 0 || plaqueWidth + columnGap <= 0) return {};
+  const std::int64_t row = (std::int64_t{y} - rowGap / 2) / (plaqueHeight + rowGap);
+  const std::int64_t column = (std::int64_t{x} - columnGap / 2) / (plaqueWidth + columnGap);
   if (row < 0 || column < 0 || row >= rows || column >= columns) return {};
-  const TPlaqueCell& cell = Cell(row, column);
+  const TPlaqueCell& cell = Cell(static_cast<int>(row), static_cast<int>(column));
   std::string text = Format("[%s]", cell.caption);
   if (!cell.hint.empty()) text += "\r\n" + cell.hint;
   return text;
@@ -130,15 +141,16 @@ void TVexaBenchmarkIops::Draw() {
   std::int32_t top = kTopInset;
   std::int32_t bottom = kTopInset + lineSpacing;
   for (const TDriveIops* item : items) {
-    if (item->seconds == 0) continue;  // not run, or failed: takes no room
-    const double averageMs = item->completed == 0 ? 0 : item->seconds / item->completed * 1000;
-    const std::int32_t right =
-        std::max(x + 3, x + TruncateTo<std::int32_t>(static_cast<double>(item->iops) / peak * barRoom));
+    if (item->elapsedTicks == 0) continue;  // not run, or failed: takes no room
+    // The time of one read: the run's whole microseconds shared among its reads.
+    const TRatio averageMs(item->completed == 0 ? 0 : WholeMicros(item->elapsedTicks, item->frequency),
+                           std::uint64_t{std::max<std::uint32_t>(item->completed, 1)} * 1000);
+    const std::int32_t right = std::max(x + 3, x + ShareOf(item->iops, barRoom, peak));
     canvas.Rectangle({x, top, right, bottom}, kBlack, item->color);
     const std::array<std::string, 3> lines{
         Format("%-28s | IOPS: %10d", item->Label(), item->iops),
-        Format("傳輸速率: %9.2f MB/s | 平均時間: %6.3f ms", item->bytesPerSecond / kMebibyte, averageMs),
-        Format("讀取字節: %13.2n MB | 樣本: %7d", static_cast<double>(item->completed) * item->blockSize / kMebibyte,
+        Format("傳輸速率: %9.2f MB/s | 平均時間: %6.3f ms", TRatio(item->bytesPerSecond, kMebibyte), averageMs),
+        Format("讀取字節: %13.2n MB | 樣本: %7d", TRatio(Multiply(item->completed, item->blockSize), kMebibyte),
                item->completed)};
     for (std::size_t i = 0; i < lines.size(); ++i) {
       canvas.WriteText(x + 2, bottom + 2 + 10 * static_cast<std::int32_t>(i), lines[i], kWhite, tfLeft);
@@ -213,19 +225,17 @@ void TVexaBenchmarkGraph::DrawSeries(std::size_t index, TDriveBenchmark& benchma
     scale = SeriesScale(benchmark.maximum, kRateStep);
     benchmark.rateAverage = benchmark.rateSum / benchmark.count;
   }
-  const double height = plotRect.Height();
-  const auto above = [&](double value) { return TruncateTo<std::int32_t>(value / static_cast<double>(scale) * height); };
+  const auto above = [&](std::int64_t value) { return ShareOf(value, plotRect.Height(), scale); };
   const std::uint32_t side = index == 0 ? tfLeft : tfRight;
   if (index < 2) {
     const TEdges axis{4, 3, bounds.Width() - 4, plotRect.bottom};
-    const double divisor = latency ? 1 : kMebibyte;
     const std::uint32_t flags = side | tfSingleLine | tfNoClip | tfNoPrefix;
-    canvas.WriteTextIn(axis, Format("%.0n", static_cast<double>(scale) / divisor), benchmark.color, flags);
+    canvas.WriteTextIn(axis, Format("%.0n", TRatio(scale, latency ? 1 : kMebibyte)), benchmark.color, flags);
     canvas.WriteTextIn(axis, "0", benchmark.color, flags | tfBottom);
 
-    const double average = benchmark.kind == bkSequentialRead ? benchmark.rateAverage
-                           : latency                          ? benchmark.latencyAverage
-                                                              : 0;
+    const std::int64_t average = benchmark.kind == bkSequentialRead ? benchmark.rateAverage
+                                 : latency                          ? benchmark.latencyAverage
+                                                                    : 0;
     if (average != 0) {
       const std::int32_t y = plotRect.bottom - above(average);
       const std::int32_t tip = index == 0 ? plotRect.left - 4 : plotRect.right + 4;
@@ -240,8 +250,7 @@ void TVexaBenchmarkGraph::DrawSeries(std::size_t index, TDriveBenchmark& benchma
   std::vector<TPoint> line;
   for (std::size_t k = 0; k < count; ++k) {
     const TBenchmarkSample& sample = benchmark.samples[k];
-    const double along = diskSize > 0 ? static_cast<double>(sample.offset) / static_cast<double>(diskSize) : 0;
-    const std::int32_t x = plotRect.left + TruncateTo<std::int32_t>(along * plotRect.Width());
+    const std::int32_t x = plotRect.left + ShareOf(sample.offset, plotRect.Width(), diskSize);
     if (latency) {
       canvas.Pixel({x, plotRect.bottom - 1 - above(sample.micros)}, benchmark.color);
     } else if (dots) {
@@ -258,9 +267,9 @@ void TVexaBenchmarkGraph::DrawLegend(std::size_t index, const TDriveBenchmark& b
   if (benchmark.count <= 0) return;
   const std::string text =
       benchmark.kind == bkAccessTime
-          ? Format("%.3f ms", static_cast<double>(benchmark.latencySum) / benchmark.count / 1000)
-          : Format("最小:%.1f, 最大:%.1f, 平均:%.1f", benchmark.minimum / kMebibyte, benchmark.maximum / kMebibyte,
-                   benchmark.rateAverage / kMebibyte);
+          ? Format("%.3f ms", TRatio(benchmark.latencySum, std::uint64_t{static_cast<std::uint32_t>(benchmark.count)} * 1000))
+          : Format("最小:%.1f, 最大:%.1f, 平均:%.1f", TRatio(benchmark.minimum, kMebibyte),
+                   TRatio(benchmark.maximum, kMebibyte), TRatio(benchmark.rateAverage, kMebibyte));
   const TEdges rect{legendRect.left + 4, legendRect.top, legendRect.right - 4, legendRect.bottom};
   canvas.WriteTextIn(rect, text, benchmark.color,
                   (index == 0 ? tfLeft : tfRight) | tfSingleLine | tfVCenter | tfNoPrefix);
@@ -268,13 +277,15 @@ void TVexaBenchmarkGraph::DrawLegend(std::size_t index, const TDriveBenchmark& b
 
 std::string TVexaBenchmarkGraph::GetHint(std::int32_t x, std::int32_t y) const {
   if (series.size() < 2 || !plotRect.Contains(x, y) || plotRect.Height() <= 0) return {};
-  const double v = plotRect.bottom - y;
+  const std::int32_t v = std::max(plotRect.bottom - y, 0);
   // Read against each series' maximum, not the rounded scale; a series that has
   // not run reads 0.
-  const auto reading = [&](const TDriveBenchmark* benchmark) {
-    return benchmark->count > 0 ? static_cast<double>(benchmark->maximum) / plotRect.Height() * v : 0.0;
+  const auto reading = [&](const TDriveBenchmark* benchmark, std::uint64_t unit) {
+    const std::int64_t maximum = benchmark->count > 0 ? std::max<std::int64_t>(benchmark->maximum, 0) : 0;
+    return TRatio(Multiply(static_cast<std::uint64_t>(maximum), static_cast<std::uint64_t>(v)),
+                  static_cast<std::uint64_t>(plotRect.Height()) * unit);
   };
-  return Format("TR: %.3f MB/s\r\nAT: %.3f ms", reading(series[0]) / 1024 / 1024, reading(series[1]) / 1000);
+  return Format("TR: %.3f MB/s\r\nAT: %.3f ms", reading(series[0], kMebibyte), reading(series[1], 1000));
 }
 
 }  // namespace vexa

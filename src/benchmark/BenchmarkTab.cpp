@@ -363,7 +363,7 @@ void TBenchmarkTab::FillOverviewCell(int row, TPlaqueCell& cell, int column) con
       TDriveBenchmark& transfer = current->transfer;
       transfer.ComputeStats();
       if (transfer.rateAverage == 0) return;
-      cell.value = FormatByteSize(TruncateTo<std::uint64_t>(transfer.rateAverage)) + "/s";
+      cell.value = FormatByteSize(static_cast<std::uint64_t>(std::max<std::int64_t>(transfer.rateAverage, 0))) + "/s";
       cell.hint = Format("最小: %s/", FormatByteSize(static_cast<std::uint64_t>(std::max<std::int64_t>(
                                           transfer.minimum, 0)))) +
                   "\r\n" +
@@ -384,9 +384,9 @@ void TBenchmarkTab::FillOverviewCell(int row, TPlaqueCell& cell, int column) con
       TDriveBenchmark& access = current->access;
       access.ComputeStats();
       if (access.latencyAverage == 0) return;
-      cell.value = Format("%.3n ms", access.latencyAverage / 1000.0);
-      cell.hint = Format("Min: %.3n ms", access.minimum / 1000.0) + "\r\n" +
-                  Format("Max: %.3n ms", access.maximum / 1000.0) + "\r\n" +
+      cell.value = Format("%.3n ms", TRatio(access.latencyAverage, 1000));
+      cell.hint = Format("Min: %.3n ms", TRatio(access.minimum, 1000)) + "\r\n" +
+                  Format("Max: %.3n ms", TRatio(access.maximum, 1000)) + "\r\n" +
                   Format("樣本: %d / %d", access.count, access.sampleCount);
       break;
     }

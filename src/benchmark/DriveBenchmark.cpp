@@ -67,32 +67,13 @@ bool TDriveBenchmark::Begin() {
   return true;
 }
 
-namespace {
-
-// Whole microseconds in a tick count, counted exactly. Through a double, 4480 µs at
-// 1 MHz is 4479.99…, which truncates to 4479 in the 64-bit build and to 4480 in the
-// 32-bit one, whose x87 arithmetic keeps more digits: one reading, two figures.
-std::int32_t WholeMicros(std::int64_t ticks, std::int64_t frequency) {
-  constexpr std::int64_t kMicrosPerSecond = 1'000'000;
-  if (ticks < 0) return -WholeMicros(ticks == std::numeric_limits<std::int64_t>::min() ? std::numeric_limits<std::int64_t>::max() : -ticks, frequency);
-  if (frequency > std::numeric_limits<std::int64_t>::max() / kMicrosPerSecond) {
-    return TruncateTo<std::int32_t>(static_cast<double>(ticks) / static_cast<double>(frequency) * 1e6);
-  }
-  const std::int64_t seconds = ticks / frequency;
-  if (seconds > std::numeric_limits<std::int32_t>::max() / kMicrosPerSecond) return std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(seconds * kMicrosPerSecond + ticks % frequency * kMicrosPerSecond / frequency);
-}
-
-}  // namespace
-
 TBenchmarkSample TDriveBenchmark::Measure(std::int64_t offset, std::int64_t start, std::int64_t end,
                                           std::uint32_t bytes) const {
-  const double seconds = static_cast<double>(end - start) / static_cast<double>(frequency);
   TBenchmarkSample sample;
   sample.offset = offset;
   sample.micros = WholeMicros(end - start, frequency);
   sample.bytes = bytes;
-  sample.rate = bytes / seconds;
+  sample.rate = PerSecond(bytes, end - start, frequency);
   return sample;
 }
 
@@ -187,11 +168,13 @@ void TDriveBenchmark::ComputeStats() {
   for (std::int32_t i = 0; i < count && static_cast<std::size_t>(i) < samples.size(); ++i) {
     const TBenchmarkSample& sample = samples[static_cast<std::size_t>(i)];
     if (sample.micros == 0) break;
-    const std::int64_t value = kind == bkAccessTime ? sample.micros : TruncateTo<std::int64_t>(sample.rate);
+    const std::int64_t value = kind == bkAccessTime ? sample.micros : sample.rate;
     if (kind == bkAccessTime) {
       latencySum += sample.micros;
     } else {
-      rateSum += sample.rate;
+      constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max();
+      const std::int64_t rate = std::max<std::int64_t>(sample.rate, 0);
+      rateSum = rate > kMost - rateSum ? kMost : rateSum + rate;
     }
     minimum = std::min(minimum, value);
     maximum = std::max(maximum, value);

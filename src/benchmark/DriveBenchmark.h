@@ -21,7 +21,7 @@ struct TBenchmarkSample {
   std::int64_t offset = 0;  // where the timed read(s) began
   std::int32_t micros = 0;  // duration, truncated; 0 ends the valid data for the statistics
   std::uint32_t bytes = 0;  // bytes read in the timed interval
-  double rate = 0;          // bytes per second
+  std::int64_t rate = 0;    // bytes per second, truncated
 };
 
 class TDriveBenchmark {
@@ -57,9 +57,9 @@ public:
   std::uint8_t queueDepth = 0;
   std::int64_t frequency = 1;
   std::int64_t latencySum = 0;
-  double rateSum = 0;
+  std::int64_t rateSum = 0;  // saturated
   std::int32_t latencyAverage = 0;
-  double rateAverage = 0;
+  std::int64_t rateAverage = 0;  // the mean of the samples' rates, truncated
   std::int64_t minimum = 0;  // ComputeStats sets both; 0 until the first
   std::int64_t maximum = 0;
   bool stopRequested = false;

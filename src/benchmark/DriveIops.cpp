@@ -1,6 +1,8 @@
 #include "benchmark/DriveIops.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <optional>
 
 #include "benchmark/OverlappedSlots.h"
@@ -23,7 +25,29 @@ TOpenMode BenchmarkOpenMode(bool overlapped) {
 std::int64_t RandomBenchmarkOffset(Machine& machine, std::int64_t size, std::uint32_t blockSize) {
   // A device not larger than one block has no room to move: every read lands at 0.
   const std::int64_t units = std::max<std::int64_t>(0, (size - std::int64_t{blockSize}) / 512);
-  return TruncateTo<std::int64_t>(machine.Random() * static_cast<double>(units)) * 512;
+  // The draw's 53 bits scale the units exactly (a product of doubles would round
+  // before the truncation, and round otherwise on the x87); a draw outside [0, 1),
+  // which the seam never gives, reads as 0.
+  constexpr std::uint64_t kDrawRange = std::uint64_t{1} << 53;
+  const double draw = machine.Random();
+  const std::uint64_t bits = draw > 0 && draw < 1 ? static_cast<std::uint64_t>(std::ldexp(draw, 53)) : 0;
+  return static_cast<std::int64_t>(MulDivFloor(bits, static_cast<std::uint64_t>(units), kDrawRange)) * 512;
+}
+
+std::int32_t WholeMicros(std::int64_t ticks, std::int64_t frequency) {
+  constexpr std::uint64_t kMicrosPerSecond = 1'000'000;
+  const std::uint64_t magnitude = ticks < 0 ? 0 - static_cast<std::uint64_t>(ticks) : static_cast<std::uint64_t>(ticks);
+  const auto micros = static_cast<std::int32_t>(std::min<std::uint64_t>(
+      MulDivFloor(magnitude, kMicrosPerSecond, static_cast<std::uint64_t>(std::max<std::int64_t>(frequency, 0))),
+      std::numeric_limits<std::int32_t>::max()));
+  return ticks < 0 ? -micros : micros;
+}
+
+std::int64_t PerSecond(std::uint64_t count, std::int64_t ticks, std::int64_t frequency) {
+  if (ticks <= 0 || frequency <= 0) return 0;
+  return static_cast<std::int64_t>(std::min<std::uint64_t>(
+      MulDivFloor(count, static_cast<std::uint64_t>(frequency), static_cast<std::uint64_t>(ticks)),
+      std::numeric_limits<std::int64_t>::max()));
 }
 
 TDriveIops::TDriveIops(Machine& machine) : machine(machine) {
@@ -33,26 +57,23 @@ TDriveIops::TDriveIops(Machine& machine) : machine(machine) {
 
 void TDriveIops::Reset() {
   completed = 0;
-  seconds = 0;
+  elapsedTicks = 0;
   iops = 0;
   bytesPerSecond = 0;
 }
 
-void TDriveIops::Finish(double elapsed) {
-  seconds = elapsed;
-  if (seconds == 0) return;
-  iops = TruncateTo<std::int32_t>(completed / seconds);
+void TDriveIops::Finish(std::int64_t ticks) {
+  elapsedTicks = ticks;
+  if (ticks == 0) return;
+  iops = static_cast<std::int32_t>(
+      std::min<std::int64_t>(PerSecond(completed, ticks, frequency), std::numeric_limits<std::int32_t>::max()));
   // The product is formed in 32 bits, as the figures have always been.
   const std::uint32_t bytes = blockSize * completed;
-  bytesPerSecond = TruncateTo<std::int64_t>(bytes / seconds);
+  bytesPerSecond = PerSecond(bytes, ticks, frequency);
 }
 
 bool TDriveIops::Usable() const {
   return sampleCount != 0 && blockSize != 0 && blockSize <= kMaxBenchmarkBlockSize;
-}
-
-double TDriveIops::Elapsed(std::int64_t start, std::int64_t end) const {
-  return static_cast<double>(end - start) / static_cast<double>(frequency);
 }
 
 void TDriveIops::RunRandom(THandle handle, std::int64_t size) {
@@ -68,7 +89,7 @@ void TDriveIops::RunRandom(THandle handle, std::int64_t size) {
   }
   const std::int64_t end = machine.Counter();
   completed = sampleCount;
-  Finish(Elapsed(start, end));
+  Finish(end - start);
 }
 
 void TDriveIops::RunSequential(THandle handle, std::int64_t size) {
@@ -85,7 +106,7 @@ void TDriveIops::RunSequential(THandle handle, std::int64_t size) {
   }
   const std::int64_t end = machine.Counter();
   completed = sampleCount;
-  Finish(Elapsed(start, end));
+  Finish(end - start);
 }
 
 
@@ -113,7 +134,7 @@ void TDriveIops::RunQueued(std::string_view path, std::int64_t size) {
     slots.Issue(*done, offset(*done));
   }
   const std::int64_t end = machine.Counter();
-  Finish(Elapsed(start, end));
+  Finish(end - start);
   slots.WaitAll(kBenchmarkWaitMs);
 }
 

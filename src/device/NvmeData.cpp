@@ -128,8 +128,6 @@ TNvmeHealthLog DecodeNvmeHealthLog(TBytes block) {
   return log;
 }
 
-long double NvmeDataUnitsBytes(TUInt128 units) { return ToLongDouble(units) * 512000.0L; }
-
 TUInt128 NvmeHealthFieldValue(TBytes log, const TNvmeHealthField& field) {
   switch (field.size) {
     case 1:

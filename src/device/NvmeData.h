@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "support/Bytes.h"
+#include "support/Format.h"
 #include "support/UInt128.h"
 
 namespace vexa {
@@ -74,8 +75,8 @@ struct TNvmePowerState {
   bool nonOperational = false;    // NOPS
   std::uint32_t entryLatency = 0; // ENLAT, microseconds
   std::uint32_t exitLatency = 0;  // EXLAT, microseconds
-  // Watts as a number (MP × 0.01 or × 0.0001).
-  double Watts() const { return maxPower * (maxPowerScale ? 0.0001 : 0.01); }
+  // Watts, exactly (MP ÷ 100 or ÷ 10 000).
+  TRatio Watts() const { return TRatio(maxPower, maxPowerScale ? 10'000 : 100); }
 };
 
 struct TNvmeIdentifyController {
@@ -150,9 +151,8 @@ TNvmeIdentifyController DecodeNvmeIdentifyController(TBytes block);
 TNvmeIdentifyNamespace DecodeNvmeIdentifyNamespace(TBytes block);
 TNvmeHealthLog DecodeNvmeHealthLog(TBytes block);
 
-// Bytes of data units (× 512 000), exactly as 128 bits would give them when they fit;
-// the floating value for display.
-long double NvmeDataUnitsBytes(TUInt128 units);
+// The health log counts data read and written in units of 1000 sectors of 512 bytes.
+inline constexpr std::uint64_t kNvmeDataUnitBytes = 512'000;
 
 // One field of the health log as the SMART page lists it and a machine file names it,
 // in log order: `key` is the machine file's and the console program's name, `name`

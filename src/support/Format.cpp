@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numeric>
 #include <vector>
 
 #include "support/Bytes.h"
@@ -23,6 +24,7 @@ TFormatArg& TFormatArg::operator=(const TFormatArg& other) {
   signedValue = other.signedValue;
   unsignedValue = other.unsignedValue;
   floatValue = other.floatValue;
+  ratio = other.ratio;
   charStore = other.charStore;
   text = (other.text.data() == &other.charStore) ? std::string_view(&charStore, 1) : other.text;
   return *this;
@@ -119,27 +121,10 @@ struct TDecimal {
   std::string fraction;
 };
 
-static TDecimal ToDecimal(long double value, int decimals) {
+// digits holds the integer digits and then `decimals` fraction digits; the
+// rounding has been decided, and is carried here.
+static TDecimal SplitDigits(std::string digits, int decimals, bool roundUp, bool negative) {
   TDecimal d;
-  if (!std::isfinite(value)) {
-    d.finite = false;
-    d.negative = value < 0;
-    return d;
-  }
-  d.negative = std::signbit(value);
-  const double magnitude = std::fabs(static_cast<double>(value));
-  decimals = std::max(0, std::min(decimals, 30));
-  // 30 guard digits decide the rounding; the expansion itself is exact in both C libraries.
-  std::vector<char> buffer(400);
-  int written = std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals + 30, magnitude);
-  if (written >= static_cast<int>(buffer.size())) {
-    buffer.resize(written + 1);
-    std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals + 30, magnitude);
-  }
-  std::string text(buffer.data());
-  const std::size_t point = text.find('.');
-  std::string digits = text.substr(0, point) + text.substr(point + 1, decimals);
-  const bool roundUp = text[point + 1 + decimals] >= '5';
   if (roundUp) {
     int i = static_cast<int>(digits.size()) - 1;
     while (i >= 0 && digits[i] == '9') digits[i--] = '0';
@@ -152,12 +137,55 @@ static TDecimal ToDecimal(long double value, int decimals) {
   d.fraction = digits.substr(digits.size() - decimals);
   std::size_t firstNonZero = d.integer.find_first_not_of('0');
   d.integer = firstNonZero == std::string::npos ? "0" : d.integer.substr(firstNonZero);
-  if (d.integer == "0" && d.fraction.find_first_not_of('0') == std::string::npos) d.negative = false;
+  d.negative = negative && !(d.integer == "0" && d.fraction.find_first_not_of('0') == std::string::npos);
   return d;
 }
 
-static std::string FixedText(long double value, int decimals, bool grouped) {
-  const TDecimal d = ToDecimal(value, decimals);
+static int DecimalsInRange(int decimals) { return std::max(0, std::min(decimals, 30)); }
+
+static TDecimal ToDecimal(long double value, int decimals) {
+  TDecimal d;
+  if (!std::isfinite(value)) {
+    d.finite = false;
+    d.negative = value < 0;
+    return d;
+  }
+  const double magnitude = std::fabs(static_cast<double>(value));
+  decimals = DecimalsInRange(decimals);
+  // 30 guard digits decide the rounding; the expansion itself is exact in both C libraries.
+  std::vector<char> buffer(400);
+  int written = std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals + 30, magnitude);
+  if (written >= static_cast<int>(buffer.size())) {
+    buffer.resize(written + 1);
+    std::snprintf(buffer.data(), buffer.size(), "%.*f", decimals + 30, magnitude);
+  }
+  std::string text(buffer.data());
+  const std::size_t point = text.find('.');
+  const std::string digits = text.substr(0, point) + text.substr(point + 1, decimals);
+  return SplitDigits(digits, decimals, text[point + 1 + decimals] >= '5', std::signbit(value));
+}
+
+// Long division: the integer part, then one digit per decimal; the remainder left
+// over decides the rounding (half or more rounds up).
+static TDecimal ToDecimal(const TRatio& value, int decimals) {
+  if (value.denominator == 0) {
+    TDecimal d;
+    d.finite = false;
+    d.negative = value.negative;
+    return d;
+  }
+  decimals = DecimalsInRange(decimals);
+  std::uint64_t remainder = 0;
+  std::string digits = DecimalText(Divide(value.numerator, value.denominator, remainder));
+  for (int i = 0; i < decimals; ++i) {
+    std::uint64_t next = 0;
+    digits.push_back(static_cast<char>('0' + Divide(Multiply(remainder, 10), value.denominator, next).low));
+    remainder = next;
+  }
+  return SplitDigits(digits, decimals, remainder >= value.denominator - remainder, value.negative);
+}
+
+static std::string FixedText(const TDecimal& d, bool grouped) {
   if (!d.finite) return d.negative ? "-INF" : "INF";
   std::string result = d.negative ? "-" : "";
   result += grouped ? Group(d.integer) : d.integer;
@@ -247,7 +275,8 @@ std::string FormatArgs(std::string_view format, std::span<const TFormatArg> args
       case 'd':
       case 'u':
       case 'x': {
-        if (arg.kind == TFormatArg::TKind::Text || arg.kind == TFormatArg::TKind::Float) {
+        if (arg.kind == TFormatArg::TKind::Text || arg.kind == TFormatArg::TKind::Float ||
+            arg.kind == TFormatArg::TKind::Ratio) {
           body = std::string(format.substr(start, i - start));
           break;
         }
@@ -288,10 +317,13 @@ std::string FormatArgs(std::string_view format, std::span<const TFormatArg> args
                             : arg.kind == TFormatArg::TKind::Signed   ? static_cast<long double>(arg.signedValue)
                             : arg.kind == TFormatArg::TKind::Unsigned ? static_cast<long double>(arg.unsignedValue)
                                                                       : 0;
-        if (arg.kind == TFormatArg::TKind::Text) {
+        const int decimals = precision < 0 ? 2 : precision;
+        if (arg.kind == TFormatArg::TKind::Text || (arg.kind == TFormatArg::TKind::Ratio && type != 'n' && type != 'f')) {
           body = std::string(format.substr(start, i - start));
+        } else if (arg.kind == TFormatArg::TKind::Ratio) {
+          body = FixedText(ToDecimal(arg.ratio, decimals), type == 'n');
         } else if (type == 'n' || type == 'f') {
-          body = FixedText(value, precision < 0 ? 2 : precision, type == 'n');
+          body = FixedText(ToDecimal(value, decimals), type == 'n');
         } else {
           body = ScientificText(value, precision < 0 ? 15 : precision, type == 'g');
         }
@@ -330,7 +362,9 @@ std::vector<std::string_view> SplitSections(std::string_view pattern) {
   return sections;
 }
 
-std::string ApplySection(std::string_view section, long double magnitude) {
+// toDecimal gives the magnitude's digits for a number of decimals.
+template <typename TToDecimal>
+std::string ApplySection(std::string_view section, const TToDecimal& toDecimal) {
   // Layout of the section: literals before the first placeholder, the placeholders
   // (with "." and ","), literals after the last one.
   int intZeros = 0, intPlaces = 0, fracZeros = 0, fracPlaces = 0;
@@ -382,7 +416,7 @@ std::string ApplySection(std::string_view section, long double magnitude) {
     }
   }
   if (intPlaces == 0 && fracPlaces == 0 && !inFraction) return prefix + suffix;
-  const TDecimal d = ToDecimal(magnitude, fracPlaces);
+  const TDecimal d = toDecimal(fracPlaces);
   std::string integer = d.integer;
   if (integer == "0" && intZeros == 0) integer.clear();
   if (static_cast<int>(integer.size()) < intZeros) integer.insert(0, intZeros - integer.size(), '0');
@@ -396,43 +430,69 @@ std::string ApplySection(std::string_view section, long double magnitude) {
   return prefix + number + suffix;
 }
 
+// Chooses the section for the value's sign and writes its magnitude there.
+// magnitude(decimals) gives the magnitude's digits.
+template <typename TMagnitude>
+std::string FormatSections(std::string_view pattern, bool zero, bool negative, const TMagnitude& magnitude) {
+  const std::vector<std::string_view> sections = SplitSections(pattern);
+  if (zero && sections.size() >= 3 && !sections[2].empty()) {
+    return ApplySection(sections[2], [](int decimals) { return ToDecimal(TRatio(0, 1), decimals); });
+  }
+  if (negative && sections.size() >= 2 && !sections[1].empty()) return ApplySection(sections[1], magnitude);
+  if (negative) {
+    std::string text = ApplySection(sections[0], magnitude);
+    const bool allZero = text.find_first_of("123456789") == std::string::npos;
+    return allZero ? text : "-" + text;
+  }
+  return ApplySection(sections[0], magnitude);
+}
+
 }  // namespace
 
 std::string FormatFloat(std::string_view pattern, long double value) {
   if (!std::isfinite(value)) return value < 0 ? "-INF" : std::isnan(value) ? "NAN" : "INF";
-  const std::vector<std::string_view> sections = SplitSections(pattern);
-  if (value == 0 && sections.size() >= 3 && !sections[2].empty()) return ApplySection(sections[2], 0);
-  if (value < 0 && sections.size() >= 2 && !sections[1].empty()) return ApplySection(sections[1], -value);
-  if (value < 0) {
-    std::string text = ApplySection(sections[0], -value);
-    const bool allZero = text.find_first_of("123456789") == std::string::npos;
-    return allZero ? text : "-" + text;
-  }
-  return ApplySection(sections[0], value);
+  const long double magnitude = value < 0 ? -value : value;
+  return FormatSections(pattern, value == 0, value < 0,
+                        [magnitude](int decimals) { return ToDecimal(magnitude, decimals); });
 }
 
-std::string FormatDecimalByteSize(long double bytes) {
+std::string FormatFloat(std::string_view pattern, const TRatio& value) {
+  if (value.denominator == 0) return value.negative ? "-INF" : value.numerator.IsZero() ? "NAN" : "INF";
+  TRatio magnitude = value;
+  magnitude.negative = false;
+  return FormatSections(pattern, value.numerator.IsZero(), value.negative && !value.numerator.IsZero(),
+                        [&magnitude](int decimals) { return ToDecimal(magnitude, decimals); });
+}
+
+std::string FormatDecimalByteSize(TUInt128 count, std::uint64_t unitBytes) {
   static constexpr const char* kUnits[] = {"bytes", "kB", "MB", "GB", "TB", "PB", "EB"};
-  if (!(bytes > 0)) return "0 bytes";
+  if (count.IsZero() || unitBytes == 0) return "0 bytes";
+  // The largest unit not above the size. For unit k the size is count ×
+  // unitBytes ÷ 1000^k, reduced by their common factor; a product beyond 128
+  // bits is above every unit, and at the largest unit it is the most a count can say.
+  TRatio value(0, 1);
   int unit = 0;
-  while (bytes >= 1000 && unit != 6) {
-    bytes /= 1000;
-    ++unit;
+  std::uint64_t scale = 1;  // 1000^k
+  for (int k = 0; k <= 6; ++k) {
+    if (k > 0) scale *= 1000;
+    const std::uint64_t common = std::gcd(unitBytes, scale);
+    TUInt128 numerator = count;
+    const bool fits = TryMultiply(numerator, unitBytes / common);
+    if (fits && numerator < TUInt128{scale / common, 0}) break;
+    unit = k;
+    value = TRatio(fits ? numerator : TUInt128{~std::uint64_t{0}, ~std::uint64_t{0}}, scale / common);
   }
-  return Format("%.*n %s", unit >= 3 ? 2 : 0, bytes, kUnits[unit]);
+  return Format("%.*n %s", unit >= 3 ? 2 : 0, value, kUnits[unit]);
 }
 
 std::string FormatByteSize(std::uint64_t bytes) {
   static constexpr const char* kUnits[] = {"bytes", "kB", "MB", "GB", "TB", "PB"};
   if (bytes == 0) return {};
-  long double value = static_cast<long double>(bytes);
   int unit = 0;
-  while (value >= 1024 && unit != 5) {
-    value /= 1024;
-    ++unit;
-  }
-  const int decimals = static_cast<int>(unit * 0.8 + 0.2);
-  return Format("%.*n %s", decimals, value, kUnits[unit]);
+  while (unit != 5 && bytes >> (10 * (unit + 1)) != 0) ++unit;
+  // 0, 1, 1, 2, 3, 4 decimals from bytes to PB.
+  const int decimals = (unit * 4 + 1) / 5;
+  return Format("%.*n %s", decimals, TRatio(bytes, std::uint64_t{1} << (10 * unit)), kUnits[unit]);
 }
 
 std::string FormatGuid(std::span<const std::uint8_t, 16> guid) {

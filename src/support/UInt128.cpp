@@ -86,8 +86,47 @@ bool TryParseUInt128(std::string_view text, TUInt128& value) {
   return true;
 }
 
-long double ToLongDouble(TUInt128 value) {
-  return static_cast<long double>(value.high) * 18446744073709551616.0L + static_cast<long double>(value.low);
+TUInt128 Multiply(std::uint64_t a, std::uint64_t b) {
+  // Four 32 × 32-bit partial products; the middle ones are added with their carries.
+  const std::uint64_t aLow = a & 0xFFFFFFFFu, aHigh = a >> 32;
+  const std::uint64_t bLow = b & 0xFFFFFFFFu, bHigh = b >> 32;
+  const std::uint64_t lowLow = aLow * bLow;
+  const std::uint64_t highLow = aHigh * bLow;
+  const std::uint64_t lowHigh = aLow * bHigh;
+  const std::uint64_t middle = (lowLow >> 32) + (highLow & 0xFFFFFFFFu) + (lowHigh & 0xFFFFFFFFu);
+  return {(middle << 32) | (lowLow & 0xFFFFFFFFu), aHigh * bHigh + (highLow >> 32) + (lowHigh >> 32) + (middle >> 32)};
+}
+
+bool TryMultiply(TUInt128& value, std::uint64_t factor) {
+  const TUInt128 low = Multiply(value.low, factor);
+  const TUInt128 high = Multiply(value.high, factor);
+  const std::uint64_t top = low.high + high.low;
+  if (high.high != 0 || top < low.high) return false;
+  value = {low.low, top};
+  return true;
+}
+
+TUInt128 Divide(TUInt128 value, std::uint64_t divisor, std::uint64_t& remainder) {
+  if (value.high == 0) {
+    remainder = value.low % divisor;
+    return {value.low / divisor, 0};
+  }
+  // Binary long division. The running remainder stays below the divisor, so a
+  // shift that pushes a bit out of 64 leaves a value at least the divisor, and
+  // the subtraction, taken modulo 2^64, brings it back below.
+  TUInt128 quotient;
+  std::uint64_t rest = 0;
+  for (int bit = 127; bit >= 0; --bit) {
+    const bool carry = (rest >> 63) != 0;
+    const std::uint64_t half = bit >= 64 ? value.high : value.low;
+    rest = (rest << 1) | ((half >> (bit % 64)) & 1);
+    if (carry || rest >= divisor) {
+      rest -= divisor;
+      (bit >= 64 ? quotient.high : quotient.low) |= std::uint64_t{1} << (bit % 64);
+    }
+  }
+  remainder = rest;
+  return quotient;
 }
 
 }  // namespace vexa

@@ -2,11 +2,15 @@
 #include "support/Utils.h"
 
 #include <cmath>
+#if defined(_WIN32) && defined(__i386__)
+#include <float.h>
+#endif
 #include <filesystem>
 #include <system_error>
 
 #include "support/Format.h"
 #include "support/Paths.h"
+#include "support/UInt128.h"
 
 namespace vexa {
 
@@ -19,6 +23,29 @@ std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
   const std::uint64_t quotient = (magnitude + divisor / 2) / divisor;
   if (quotient > 0x7FFFFFFFu) return -1;  // overflow, as the platform answers
   return negative ? -static_cast<std::int32_t>(quotient) : static_cast<std::int32_t>(quotient);
+}
+
+std::uint64_t MulDivFloor(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+  if (c == 0) return kMost;
+  std::uint64_t remainder = 0;
+  const TUInt128 quotient = Divide(Multiply(a, b), c, remainder);
+  return quotient.high != 0 ? kMost : quotient.low;
+}
+
+long double AddTenths(long double value, int tenths) {
+#if defined(_WIN32) && defined(__i386__)
+  // Volatile operands are read, and the sum written, between the precision changes.
+  const unsigned int saved = _controlfp(0, 0);
+  _controlfp(_PC_64, _MCW_PC);
+  volatile long double base = value;
+  volatile long double step = tenths;
+  volatile long double sum = base + step / 10;
+  _controlfp(saved, _MCW_PC);
+  return sum;
+#else
+  return value + static_cast<long double>(tenths) / 10;
+#endif
 }
 
 std::string BitString(std::uint32_t value, int width) {

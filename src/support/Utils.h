@@ -3,7 +3,6 @@
 // Colours are 32-bit values in the Windows order 0x00BBGGRR (red in the low byte).
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -29,22 +28,21 @@ constexpr T Wrap(T value, T low, T high) {
   return value < low ? high : value > high ? low : value;
 }
 
-// A double truncated towards zero into T, saturated at T's limits; NaN gives 0. Measured
-// figures divide by durations that may be 0 on a coarse counter: the conversion must
-// never leave the type.
-template <typename T>
-T TruncateTo(double value) {
-  if (std::isnan(value)) return 0;
-  constexpr T low = std::numeric_limits<T>::min();
-  constexpr T high = std::numeric_limits<T>::max();
-  if (value <= static_cast<double>(low)) return low;
-  if (value >= static_cast<double>(high)) return high;
-  return static_cast<T>(value);
-}
-
 // a * b / c with a 64-bit product, rounded half away from zero; -1 when c is 0
 // (the Windows multiply-divide, used for every pixel and font scaling).
 std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c);
+
+// a × b ÷ c exactly: the product is formed in 128 bits and the quotient truncated,
+// then saturated at the largest 64-bit value (also for c = 0). Figures that are a
+// ratio of counts (reads per second, microseconds in counter ticks, pixels of a
+// share) come from here rather than from a double, so every build gives them alike.
+std::uint64_t MulDivFloor(std::uint64_t a, std::uint64_t b, std::uint64_t c);
+
+// value + tenths ÷ 10 in long double's own 64-bit precision, in every build. The
+// 32-bit Windows build runs the x87 at double precision for its doubles' sake (see
+// CMakeLists.txt), which would round this to 53 bits there and to 64 elsewhere;
+// the settings file keeps such values, so they must come out alike.
+long double AddTenths(long double value, int tenths);
 
 // Base 2, most significant digit first, padded with 0 on the left to width.
 std::string BitString(std::uint32_t value, int width);

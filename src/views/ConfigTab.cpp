@@ -9,6 +9,7 @@
 #include "shell/EasyConfig.h"
 #include "support/Format.h"
 #include "support/Text.h"
+#include "support/Utils.h"
 
 namespace vexa {
 
@@ -59,7 +60,7 @@ void AdjustConfigVariable(TConfigVar& variable, int delta) {
     const std::int64_t next = std::int64_t{integer->Value()} + delta;
     integer->SetValue(static_cast<std::int32_t>(std::clamp<std::int64_t>(next, INT32_MIN, INT32_MAX)));
   } else if (auto* number = dynamic_cast<TConfigVarFloat*>(&variable)) {
-    number->SetValue(number->Value() + delta / 10.0L);
+    number->SetValue(AddTenths(number->Value(), delta));
   }
 }
 

@@ -543,9 +543,12 @@ void TDebugRun::Geometry(const TDeviceInfo& device) {
     if (extended) {
       log.AddSize("DiskSize.QuadPart", static_cast<std::int64_t>(GetU64(buffer, st::geometry::kExDiskSize)));
     } else {
-      const long double bytes = static_cast<long double>(g.cylinders) * g.tracksPerCylinder * g.sectorsPerTrack *
-                                g.bytesPerSector;
-      ValueRow("= 計算容量", Format("%.3f GB", bytes / (1024.0L * 1024.0L * 1024.0L)));
+      // A product beyond 128 bits (no disk has one) shows as the most they hold.
+      TUInt128 bytes = Multiply(g.cylinders, g.tracksPerCylinder);
+      if (!TryMultiply(bytes, g.sectorsPerTrack) || !TryMultiply(bytes, g.bytesPerSector)) {
+        bytes = {~std::uint64_t{0}, ~std::uint64_t{0}};
+      }
+      ValueRow("= 計算容量", Format("%.3f GB", TRatio(bytes, std::uint64_t{1} << 30)));
     }
   }
 }

@@ -3,7 +3,9 @@
 // it is drawn.
 #include "views/DeviceTab.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "device/DeviceInfo.h"
 #include "knowledge/KnownDevices.h"
@@ -56,7 +58,7 @@ const std::array<TDeviceClickShortcut, 11> kDeviceClickShortcuts{{
 namespace {
 
 // Beyond this a fixed zoom would only overflow the pixel arithmetic.
-constexpr long double kMaxZoom = 32;
+constexpr double kMaxZoom = 32;
 constexpr int kSmartPageIndex = 1;
 constexpr int kPartitionsPageIndex = 2;
 
@@ -76,27 +78,33 @@ void SetPageIndex(int index) {
 
 }  // namespace
 
-long double DeviceZoom(long double uiScale, TPanelSize panel, std::optional<TPanelSize> design) {
+TDeviceZoom DeviceZoom(double uiScale, TPanelSize panel, std::optional<TPanelSize> design) {
   if (std::isnan(uiScale)) uiScale = 0;
   if (uiScale > 0) return std::min(uiScale, kMaxZoom);
-  long double fit = 1;
+  TDeviceZoom fit;
   if (design && design->width > 0 && design->height > 0) {
-    const long double byHeight = static_cast<long double>(std::max(panel.height, 0)) / design->height;
-    const long double byWidth = static_cast<long double>(std::max(panel.width, 0)) / design->width;
-    fit = std::min(byHeight, byWidth);
+    // The narrower direction decides: height ÷ its design at most width ÷ its design.
+    const std::int32_t height = std::max(panel.height, 0), width = std::max(panel.width, 0);
+    fit = std::int64_t{height} * design->width <= std::int64_t{width} * design->height
+              ? TDeviceZoom(height, design->height)
+              : TDeviceZoom(width, design->width);
   }
-  long double zoom = fit;
-  if (uiScale < 0 && -uiScale < fit) zoom = -uiScale;
-  return std::min(zoom, kMaxZoom);
+  if (uiScale < 0 && -uiScale < fit.factor) return std::min(-uiScale, kMaxZoom);
+  return fit.factor > kMaxZoom ? TDeviceZoom(kMaxZoom) : fit;
 }
 
-TDeviceLayout ComputeDeviceLayout(const TPixelsPerInch& mainScaler, long double zoom, std::string_view fontMain,
+TDeviceLayout ComputeDeviceLayout(const TPixelsPerInch& mainScaler, const TDeviceZoom& zoom, std::string_view fontMain,
                                   const TFontSpec* iconTitleFont) {
   TDeviceLayout layout;
-  layout.zoom = zoom;
+  layout.zoom = zoom.factor;
+  const std::int32_t target = std::max(mainScaler.Target(), 0);
+  const std::int64_t zoomed =
+      zoom.under > 0 ? static_cast<std::int64_t>(MulDivFloor(static_cast<std::uint64_t>(target),
+                                                             static_cast<std::uint64_t>(zoom.over),
+                                                             static_cast<std::uint64_t>(zoom.under)))
+                     : static_cast<std::int64_t>(std::trunc(target * zoom.factor));
   // A target of 0 would mean "the screen's" to the scaler; the smallest real one is 1.
-  layout.targetPixelsPerInch =
-      std::max<std::int32_t>(1, static_cast<std::int32_t>(std::trunc(mainScaler.Target() * zoom)));
+  layout.targetPixelsPerInch = static_cast<std::int32_t>(std::clamp<std::int64_t>(zoomed, 1, std::numeric_limits<std::int32_t>::max()));
   const TPixelsPerInch scaler(mainScaler.Screen(), layout.targetPixelsPerInch);
 
   const std::int32_t logoSize = scaler.Scale(kDeviceLogoSize);
@@ -162,7 +170,7 @@ void TDeviceTab::Relayout() {
   const TPixelsPerInch fallback(96, 96);
   const TPixelsPerInch& scaler = App().scaler ? *App().scaler : fallback;
   const auto* font = App().config ? App().config->FindAs<TConfigVarStr>("gui.font_main") : nullptr;
-  const long double zoom = DeviceZoom(uiScale ? uiScale->Value() : 0, size, designSize);
+  const TDeviceZoom zoom = DeviceZoom(uiScale ? static_cast<double>(uiScale->Value()) : 0, size, designSize);
   layout = ComputeDeviceLayout(scaler, zoom, font ? std::string_view(font->Value()) : std::string_view(),
                                IconTitleFont());
   LayoutChanged();

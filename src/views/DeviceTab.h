@@ -70,9 +70,21 @@ struct TPanelSize {
   bool operator==(const TPanelSize&) const = default;
 };
 
+// A zoom factor. Fitted to the window it is the fraction over ÷ under of a panel
+// side and a design side, kept whole so that the target below comes out the same
+// in every build; a factor from the setting or a bound has under = 0.
+struct TDeviceZoom {
+  TDeviceZoom(double factor = 1) : factor(factor) {}
+  TDeviceZoom(std::int32_t over, std::int32_t under)
+      : factor(static_cast<double>(over) / under), over(over), under(under) {}
+
+  double factor = 1;
+  std::int32_t over = 0, under = 0;
+};
+
 // Where everything goes for one zoom, in the outer panel's coordinates.
 struct TDeviceLayout {
-  long double zoom = 1;
+  double zoom = 1;
   std::int32_t targetPixelsPerInch = 96;  // of the temporary scaler
   TRect logo;
   std::array<TRect, kDeviceBoxCount> boxes{};
@@ -83,10 +95,10 @@ struct TDeviceLayout {
 // The zoom for ui_scale s: s itself when positive; otherwise the factor that fits
 // the design size into the panel, for s < 0 at most |s|. An unknown design size
 // fits at 1; absurd settings (not a number, beyond 32) are kept within 0 .. 32.
-long double DeviceZoom(long double uiScale, TPanelSize panel, std::optional<TPanelSize> design);
+TDeviceZoom DeviceZoom(double uiScale, TPanelSize panel, std::optional<TPanelSize> design);
 
 // The layout for a zoom, through a scaler of target trunc(main target × zoom).
-TDeviceLayout ComputeDeviceLayout(const TPixelsPerInch& mainScaler, long double zoom, std::string_view fontMain,
+TDeviceLayout ComputeDeviceLayout(const TPixelsPerInch& mainScaler, const TDeviceZoom& zoom, std::string_view fontMain,
                                   const TFontSpec* iconTitleFont);
 
 // The bitmap resource for a brand: the solid-state variant when one exists, else

@@ -40,7 +40,7 @@ std::string NvmeTemperatureText(std::uint16_t kelvin, bool fahrenheit) {
   return fahrenheit ? Format("%d °F", *celsius * 9 / 5 + 32) : Format("%d °C", *celsius);
 }
 
-std::string NvmeDataUnitsText(TUInt128 units) { return FormatDecimalByteSize(NvmeDataUnitsBytes(units)); }
+std::string NvmeDataUnitsText(TUInt128 units) { return FormatDecimalByteSize(units, kNvmeDataUnitBytes); }
 
 std::string NvmeCountText(TUInt128 count) {
   return count.high == 0 ? Format("%.0n", count.low) : DecimalText(count);

@@ -22,7 +22,7 @@ std::string Kelvin(std::uint16_t kelvin) {
 }
 
 std::string Capacity(TUInt128 bytes) {
-  return NvmeCountText(bytes) + " 字節 (" + FormatDecimalByteSize(ToLongDouble(bytes)) + ")";
+  return NvmeCountText(bytes) + " 字節 (" + FormatDecimalByteSize(bytes) + ")";
 }
 
 std::string Bits(std::uint16_t bits) { return Format("%.4X", bits); }
@@ -69,7 +69,7 @@ std::vector<TNvmeIdentifyRow> NvmeIdentifyRows(const TNvmeDrive& drive) {
     rows.push_back({offset, size, true, "命名空間 1: " + std::string(label), std::move(value)});
   };
   const auto blocks = [&n](std::uint64_t count) {
-    return Format("%.0n 區塊 (%s)", count, FormatDecimalByteSize(static_cast<long double>(count) * n.BlockSize()));
+    return Format("%.0n 區塊 (%s)", count, FormatDecimalByteSize({count, 0}, n.BlockSize()));
   };
   addNs(0, 8, "大小", blocks(n.size));
   addNs(8, 8, "容量", blocks(n.capacity));

@@ -100,9 +100,13 @@ void FillNvmeStatus(const TDeviceInfo& device, TStatusProperties& status, bool f
   }
 
   set(kPowerOnTime, NvmeCountText(health.powerOnHours) + " 小時");
-  const long double hours = ToLongDouble(health.powerOnHours);
-  if (health.percentageUsed > 0 && health.percentageUsed < 100 && hours > 0) {
-    line(kPowerOnTime, Format("- 剩餘壽命: %.0n 小時", hours / health.percentageUsed * (100 - health.percentageUsed)));
+  const std::uint32_t used = health.percentageUsed;
+  if (used > 0 && used < 100 && !health.powerOnHours.IsZero()) {
+    // hours × (100 - used) ÷ used; a count of hours beyond what 128 bits hold at
+    // that factor shows as the most they hold.
+    TUInt128 remaining = health.powerOnHours;
+    if (!TryMultiply(remaining, 100 - used)) remaining = {~std::uint64_t{0}, ~std::uint64_t{0}};
+    line(kPowerOnTime, Format("- 剩餘壽命: %.0n 小時", TRatio(remaining, used)));
   }
   line(kPowerOnTime, Source("健康記錄 位元組 128-143"));
 

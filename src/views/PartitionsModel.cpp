@@ -54,9 +54,8 @@ TOpenMode VolumeOpenMode() {
   return mode;
 }
 
-long double Share(std::uint64_t part, std::uint64_t whole) {
-  return static_cast<long double>(part) * 100 / static_cast<long double>(std::max<std::uint64_t>(whole, 1));
-}
+// Percent of whole, exactly.
+TRatio Share(std::uint64_t part, std::uint64_t whole) { return TRatio(Multiply(part, 100), std::max<std::uint64_t>(whole, 1)); }
 
 std::string SerialText(std::uint32_t serial) {
   if (serial == 0) return {};

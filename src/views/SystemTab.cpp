@@ -104,7 +104,7 @@ void FillCapabilities(const TDeviceInfo& device, const TVexaCore* core) {
   if (device.size != kUnknownSize) {
     Set(kCapacity, FormatByteSize(device.size));
     Line(kCapacity, Format("- 未格式化: %.0n 字節", device.size));
-    Line(kCapacity, Format("- 總容量:   %.2n GB", static_cast<long double>(device.size) / 1000 / 1000 / 1000));
+    Line(kCapacity, Format("- 總容量:   %.2n GB", TRatio(device.size, 1'000'000'000)));
   }
 
   const std::uint32_t bytesPerSector = device.geometry.bytesPerSector;
@@ -160,7 +160,7 @@ void FillSmart(TDeviceInfo& device) {
     // The estimate assumes the normalized value counts down from 100; a drive that
     // counts from 200 or 253 would give a negative life, so none is shown for it.
     if (value < 100) {
-      const long double remaining = static_cast<long double>(hours) / (100 - value) * value;
+      const TRatio remaining(std::uint64_t{hours} * value, 100 - value);
       lines = Format("- 剩餘壽命: %.0n 小時", remaining) + kCrLf + lines;
     }
     Line(kPowerOnTime, lines);

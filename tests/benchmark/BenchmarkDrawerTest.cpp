@@ -47,7 +47,7 @@ TEST(BenchmarkDrawer, IopsBarsSkipWhatDidNotRunAndKeepAMinimumWidth) {
   fast.queueDepth = 32;
   fast.iops = 100;
   slow.iops = 50;
-  fast.seconds = slow.seconds = 0.5;
+  fast.elapsedTicks = slow.elapsedTicks = 500000;  // half a second at 1 MHz
   fast.completed = slow.completed = 100;
   fast.bytesPerSecond = 819200;
   fast.color = 0x112233;
@@ -68,6 +68,13 @@ TEST(BenchmarkDrawer, IopsBarsSkipWhatDidNotRunAndKeepAMinimumWidth) {
   canvas.calls.clear();
   drawer.DrawIn(kBounds);
   EXPECT_EQ(canvas.Calls("rect")[1], "rect 8,72,11,90 #000000 #000000");
+
+  // 15 of 26 across 624 pixels is 360 exactly; through doubles it was 359.99999999999994.
+  fast.iops = 26;
+  slow.iops = 15;
+  canvas.calls.clear();
+  drawer.DrawIn(kBounds);
+  EXPECT_EQ(canvas.Calls("rect")[1], "rect 8,72,368,90 #000000 #000000");
 }
 
 TEST(BenchmarkDrawer, GraphLayoutScalesAndSeries) {

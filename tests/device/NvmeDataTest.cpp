@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "device/NvmeData.h"
+#include "support/Format.h"
 
 namespace vexa {
 namespace {
@@ -55,9 +56,9 @@ TEST(NvmeData, IdentifyControllerOfARealDrive) {
   EXPECT_EQ(id.namespaceCount, 1u);
   EXPECT_EQ(id.volatileWriteCache, 1);
   EXPECT_EQ(id.powerStatesSupported, 4);
-  EXPECT_DOUBLE_EQ(id.powerStates[0].Watts(), 8.49);
+  EXPECT_EQ(Format("%.4f", id.powerStates[0].Watts()), "8.4900");
   EXPECT_FALSE(id.powerStates[0].nonOperational);
-  EXPECT_DOUBLE_EQ(id.powerStates[3].Watts(), 0.04);
+  EXPECT_EQ(Format("%.4f", id.powerStates[3].Watts()), "0.0400");
   EXPECT_TRUE(id.powerStates[3].nonOperational);
   EXPECT_EQ(id.powerStates[3].exitLatency, 1200u);
 
@@ -128,7 +129,7 @@ TEST(NvmeData, HealthLogOfARealDrive) {
   }
   EXPECT_EQ(TNvmeHealthLog::Celsius(log.temperature), 58);
   EXPECT_EQ(TNvmeHealthLog::Celsius(log.sensors[1]), 60);
-  EXPECT_EQ(NvmeDataUnitsBytes(log.dataUnitsRead), 4143758848000.0L);
+  EXPECT_EQ(FormatDecimalByteSize(log.dataUnitsRead, kNvmeDataUnitBytes), "4.14 TB");  // 4 143 758 848 000 bytes
 }
 
 TEST(NvmeData, HealthLogAtItsLimits) {

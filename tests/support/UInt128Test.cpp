@@ -1,5 +1,6 @@
 // The 128-bit count: decimal text around the 64-bit boundary and at the maximum,
-// parsing back, overflow refusal, and the little-endian packing of the counters.
+// parsing back, overflow refusal, the little-endian packing of the counters, and
+// the products and quotients exact figures are made of.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -43,7 +44,7 @@ TEST(UInt128, ParseRefusals) {
   }
 }
 
-TEST(UInt128, PackingAndFloatingValue) {
+TEST(UInt128, Packing) {
   std::array<std::uint8_t, 20> bytes{};
   PutU128(bytes, 2, {0x0807060504030201, 0x100F0E0D0C0B0A09});
   EXPECT_EQ(bytes[2], 0x01);
@@ -52,9 +53,60 @@ TEST(UInt128, PackingAndFloatingValue) {
   EXPECT_EQ(GetU128(bytes, 2), (TUInt128{0x0807060504030201, 0x100F0E0D0C0B0A09}));
   PutU128(bytes, 10, {kAll, kAll});  // past the end: writes dropped, reads 0
   EXPECT_EQ(GetU128(bytes, 10), (TUInt128{kAll, 0xFFFF}));
+}
 
-  EXPECT_EQ(ToLongDouble({kAll, 0}), 18446744073709551615.0L);
-  EXPECT_EQ(ToLongDouble({0, 3}), 3 * 18446744073709551616.0L);
+// Products are checked against the schoolbook halves, quotients by putting them
+// back together: quotient × divisor + remainder is the value, the remainder below
+// the divisor.
+TEST(UInt128, ProductsAndQuotients) {
+  const struct {
+    std::uint64_t a, b;
+    TUInt128 product;
+  } products[] = {
+      {0, kAll, {0, 0}},
+      {kAll, kAll, {1, kAll - 1}},
+      {std::uint64_t{1} << 32, std::uint64_t{1} << 32, {0, 1}},
+      {0xFFFFFFFF, 0xFFFFFFFF, {0xFFFFFFFE00000001, 0}},
+      {0x123456789ABCDEF0, 0x0FEDCBA987654321, {0x2236D88FE5618CF0, 0x0121FA00AD77D742}},
+  };
+  for (const auto& c : products) {
+    EXPECT_EQ(Multiply(c.a, c.b), c.product) << c.a << " x " << c.b;
+    EXPECT_EQ(Multiply(c.b, c.a), c.product) << c.b << " x " << c.a;
+  }
+
+  const struct {
+    TUInt128 value;
+    std::uint64_t divisor;
+  } quotients[] = {
+      {{7, 0}, 2},  {{0, 1}, 3},          {{kAll, kAll}, kAll}, {{kAll, kAll}, 1},
+      {{kAll, kAll}, 10}, {{12345, 6789}, std::uint64_t{1} << 63}, {{0, kAll - 1}, kAll},
+      {{kAll, 0x7FFFFFFFFFFFFFFF}, 0x8000000000000001},  // the running remainder passes 2^63
+  };
+  for (const auto& c : quotients) {
+    std::uint64_t remainder = kAll;
+    const TUInt128 quotient = Divide(c.value, c.divisor, remainder);
+    EXPECT_LT(remainder, c.divisor) << DecimalText(c.value) << " / " << c.divisor;
+    TUInt128 back = quotient;
+    ASSERT_TRUE(TryMultiply(back, c.divisor)) << DecimalText(c.value) << " / " << c.divisor;
+    const std::uint64_t low = back.low + remainder;
+    EXPECT_EQ((TUInt128{low, back.high + (low < back.low ? 1u : 0u)}), c.value)
+        << DecimalText(c.value) << " / " << c.divisor;
+  }
+
+  // A product beyond 128 bits is refused and leaves the value alone.
+  TUInt128 value{kAll, kAll >> 1};
+  EXPECT_TRUE(TryMultiply(value, 2));
+  EXPECT_EQ(value, (TUInt128{kAll - 1, kAll}));
+  EXPECT_FALSE(TryMultiply(value, 2));
+  EXPECT_EQ(value, (TUInt128{kAll - 1, kAll}));
+  value = {0, 2};
+  EXPECT_FALSE(TryMultiply(value, std::uint64_t{1} << 63));  // 2^128: one bit too many
+  value = {0, 1};
+  EXPECT_TRUE(TryMultiply(value, std::uint64_t{1} << 63));
+  EXPECT_EQ(value, (TUInt128{0, std::uint64_t{1} << 63}));
+
+  EXPECT_LT((TUInt128{kAll, 0}), (TUInt128{0, 1}));
+  EXPECT_GT((TUInt128{1, 1}), (TUInt128{0, 1}));
 }
 
 }  // namespace

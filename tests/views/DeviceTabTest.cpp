@@ -161,13 +161,18 @@ TEST(DeviceTabLayout, ZoomRule) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<double>(c.uiScale));
-    EXPECT_DOUBLE_EQ(static_cast<double>(DeviceZoom(c.uiScale, c.panel, c.design)), static_cast<double>(c.zoom));
+    EXPECT_DOUBLE_EQ(DeviceZoom(static_cast<double>(c.uiScale), c.panel, c.design).factor, static_cast<double>(c.zoom));
   }
   // The largest zoom still gives sizes that fit in 32 bits.
   const TDeviceLayout huge = ComputeDeviceLayout(TPixelsPerInch(96, 96), 32, "Tahoma 9", nullptr);
   EXPECT_EQ(huge.boxes[0], (TRect{88 * 32, 8 * 32, 192 * 32, 17 * 32}));
   const TDeviceLayout none = ComputeDeviceLayout(TPixelsPerInch(96, 96), 0, "", nullptr);
   EXPECT_EQ(none.targetPixelsPerInch, 1);
+  // A fit keeps its fraction: 120 × 779 ÷ 380 is 246, which 120 × (779 ÷ 380) in
+  // doubles makes 245.99999999999997.
+  const TDeviceLayout fitted =
+      ComputeDeviceLayout(TPixelsPerInch(96, 120), DeviceZoom(0, {10000, 779}, kDesign), "", nullptr);
+  EXPECT_EQ(fitted.targetPixelsPerInch, 246);
 }
 
 TEST_F(DeviceTabTest, ZoomFollowsTheWindowAndTheSetting) {

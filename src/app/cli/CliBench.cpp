@@ -69,7 +69,7 @@ std::string IopsLine(const TDriveIops& iops) {
 void PrintSamples(std::FILE* out, TDriveBenchmark& benchmark) {
   benchmark.ComputeStats();
   const bool latency = benchmark.kind == bkAccessTime;
-  const std::int64_t average = latency ? benchmark.latencyAverage : TruncateTo<std::int64_t>(benchmark.rateAverage);
+  const std::int64_t average = latency ? benchmark.latencyAverage : benchmark.rateAverage;
   CliPrint(out, Format("samples\t%d\t%u\t%d\t%d\t%d\t%d\t%d", int{benchmark.kind}, benchmark.blockSize,
                        benchmark.queueDepth, benchmark.count, benchmark.minimum, average, benchmark.maximum));
   if (latency) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows programs as delivered: each one file of the build's width (PE32 for
 # i386, PE32+ for x86-64), of the right subsystem (vexa.exe a GUI program,
-# vexa-cli.exe a console one), stripped, under 4 MiB, needing no DLL beyond Windows' own.
+# vexa-cli.exe a console one), stripped, under 4 MiB, needing no DLL beyond Windows' own;
+# a 32-bit one runs the x87 at double precision.
 #   usage: one-file.sh pei-i386|pei-x86-64 VEXA_EXE VEXA_CLI_EXE
 set -euo pipefail
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -25,6 +26,11 @@ check() {  # EXE SUBSYSTEM_NUMBER SUBSYSTEM_NAME
   # Stripped: no symbol table and no debugging sections.
   if LC_ALL=C x86_64-w64-mingw32-nm "$exe" 2>&1 | grep -qv 'no symbols'; then fail "$name carries symbols"; fi
   if LC_ALL=C x86_64-w64-mingw32-objdump -h "$exe" | grep -q '\.debug_'; then fail "$name carries debugging sections"; fi
+  # A 32-bit program sets the x87 to double precision at start (CMakeLists.txt links
+  # CRT_fp8.o): its start-up then imports the C runtime's _fpreset.
+  if [ "$format" = pei-i386 ] && ! grep -qw '_fpreset' <<<"$info"; then
+    fail "$name leaves the x87 at 64-bit precision: CRT_fp8.o is not linked"
+  fi
   dlls=$(grep 'DLL Name' <<<"$info" | awk '{print tolower($3)}' | sort -u)
   [ -n "$dlls" ] || fail "$name: no imports found"
   for dll in $dlls; do
