@@ -11,45 +11,8 @@ collector=$(realpath "$2")
 cli=$(realpath "$3")
 root=$(realpath "$4")
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/vexa-collector.XXXXXX")
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; for log in "$work"/*.err; do [ -f "$log" ] && tail -n 20 "$log" >&2; done; exit 1; }
-export PYTHONUTF8=1
-client() { python3 "$here/client.py" "$@"; }
-
-# Starts the collector with the given arguments and sets url (the /vexa/ address) and pid.
-start() {
-  local name=$1
-  shift
-  "$collector" --listen 127.0.0.1:0 "$@" >"$work/$name.out" 2>"$work/$name.err" &
-  pid=$!
-  pids+=("$pid")
-  for _ in $(seq 100); do
-    url=$(sed -n 's/^vexa-collector: serving \([^ ]*\) with .*/\1/p' "$work/$name.out")
-    [ -n "$url" ] && return 0
-    kill -0 "$pid" 2>/dev/null || fail "$name did not start"
-    sleep 0.1
-  done
-  fail "$name did not start listening"
-}
-stop() {
-  kill -TERM "$1"
-  wait "$1"
-  local status=$?
-  [ "$status" -eq 0 ] || fail "the collector ended with status $status after SIGTERM"
-}
-# status_of URL CURL-ARGS...: prints the HTTP status; the body goes to $work/body.
-status_of() {
-  local address=$1
-  shift
-  curl -s -o "$work/body" -w '%{http_code}' "$@" "$address"
-}
-total() { curl -s "$url" | sed -n 's/.*<p>共 \([0-9]*\) 份報告.*/\1/p'; }
+# shellcheck source=lib.sh
+source "$here/lib.sh"
 
 echo "== command line"
 for args in "" "--listen 127.0.0.1:1" "--listen 127.0.0.1 --insecure-http" "--listen 127.0.0.1:70000 --insecure-http" \
@@ -185,9 +148,6 @@ seconds=$(($(date +%s) - started))
 echo "1000 posts in $seconds s"
 
 echo "== the details page in a browser"
-browser=$(command -v chromium || command -v chromium-browser)
-chrome() { timeout 120 "$browser" --headless --no-sandbox --disable-gpu --disable-dev-shm-usage \
-             --user-data-dir="$work/chromium" "$@" 2>>"$work/chromium.log"; }
 if [ -n "$browser" ] && chrome --dump-dom about:blank >/dev/null; then
   rm -f "$build/collector-details.png"
   chrome --window-size=1280,2400 --screenshot="$build/collector-details.png" "${url}details/$number/" >/dev/null
