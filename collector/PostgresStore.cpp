@@ -1,6 +1,7 @@
 // One connection behind a mutex, like the SQLite store: posts are small and a
 // report's insert is one statement. A connection that broke is opened again on the
 // next call, so a restarted server does not need a restarted collector.
+#include <iterator>
 #include <mutex>
 #include <pqxx/pqxx>
 
@@ -10,7 +11,10 @@ namespace vexa::collector {
 
 namespace {
 
-constexpr const char* Schema =
+// The schema's changes in order: version N is the Nth. Never edit one that has
+// shipped; append a new one. The first is the table as it was before versions were
+// recorded, so a database of that time takes it as a no-op.
+constexpr const char* Migrations[] = {
     "CREATE TABLE IF NOT EXISTS reports ("
     " id BIGSERIAL PRIMARY KEY,"
     " received_at BIGINT NOT NULL,"
@@ -19,13 +23,28 @@ constexpr const char* Schema =
     " kind TEXT NOT NULL,"
     " size_bytes BIGINT NOT NULL,"
     " report TEXT NOT NULL);"
-    "CREATE INDEX IF NOT EXISTS reports_model ON reports (model, id);";
+    "CREATE INDEX IF NOT EXISTS reports_model ON reports (model, id);",
+};
+
+// The key of the advisory lock that collectors take while they change the schema.
+constexpr std::int64_t MigrationLock = 0x5645584153434845;  // "VEXASCHE"
 
 class TPostgresStore final : public TReportStore {
 public:
+  // PostgreSQL changes tables inside a transaction, so the changes and their record
+  // commit together; the advisory lock makes a second collector starting at the same
+  // moment wait and then find them applied.
   explicit TPostgresStore(const std::string& connectionUri) : uri(connectionUri) {
     pqxx::work work(Connection());
-    work.exec(Schema);
+    work.exec_params("SELECT pg_advisory_xact_lock($1)", MigrationLock);
+    work.exec("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied_at BIGINT NOT NULL)");
+    const std::int64_t applied = AppliedVersion(work);
+    CheckSchemaVersion(applied, std::size(Migrations));
+    for (auto version = applied + 1; version <= static_cast<std::int64_t>(std::size(Migrations)); ++version) {
+      work.exec(Migrations[version - 1]);
+      work.exec_params("INSERT INTO schema_migrations (version, applied_at) VALUES ($1, EXTRACT(EPOCH FROM now())::BIGINT)",
+                       version);
+    }
     work.commit();
   }
 
@@ -84,7 +103,17 @@ public:
     return work.exec("SELECT COUNT(*) FROM reports")[0][0].as<std::int64_t>();
   }
 
+  std::int64_t SchemaVersion() override {
+    std::lock_guard lock(mutex);
+    pqxx::read_transaction work(Connection());
+    return AppliedVersion(work);
+  }
+
 private:
+  static std::int64_t AppliedVersion(pqxx::transaction_base& work) {
+    return work.exec("SELECT COALESCE(MAX(version), 0) FROM schema_migrations")[0][0].as<std::int64_t>();
+  }
+
   pqxx::connection& Connection() {
     if (!connection || !connection->is_open()) connection = std::make_unique<pqxx::connection>(uri);
     return *connection;

@@ -4,6 +4,7 @@
 // covers their writes.
 #include <sqlite3.h>
 
+#include <iterator>
 #include <mutex>
 #include <stdexcept>
 
@@ -13,7 +14,10 @@ namespace vexa::collector {
 
 namespace {
 
-constexpr const char* Schema =
+// The schema's changes in order: version N is the Nth. Never edit one that has
+// shipped; append a new one. The first is the table as it was before versions were
+// recorded, so a database of that time takes it as a no-op.
+constexpr const char* Migrations[] = {
     "CREATE TABLE IF NOT EXISTS reports ("
     " id INTEGER PRIMARY KEY AUTOINCREMENT,"
     " received_at INTEGER NOT NULL,"
@@ -22,7 +26,8 @@ constexpr const char* Schema =
     " kind TEXT NOT NULL,"
     " size_bytes INTEGER NOT NULL,"
     " report TEXT NOT NULL);"
-    "CREATE INDEX IF NOT EXISTS reports_model ON reports (model, id);";
+    "CREATE INDEX IF NOT EXISTS reports_model ON reports (model, id);",
+};
 
 class TStatement {
 public:
@@ -74,7 +79,7 @@ public:
     try {
       sqlite3_busy_timeout(db, 10000);
       Execute("PRAGMA journal_mode=WAL");
-      Execute(Schema);
+      Migrate();
     } catch (...) {
       sqlite3_close(db);
       throw;
@@ -133,7 +138,39 @@ public:
     return select.Number(0);
   }
 
+  std::int64_t SchemaVersion() override {
+    std::lock_guard lock(mutex);
+    return AppliedVersion();
+  }
+
 private:
+  std::int64_t AppliedVersion() {
+    TStatement select(db, "SELECT COALESCE(MAX(version), 0) FROM schema_migrations");
+    select.Step();
+    return select.Number(0);
+  }
+
+  // BEGIN IMMEDIATE takes the database's write lock before reading the version, so a
+  // second process opening the same file waits (the busy time-out) and then finds
+  // the changes applied; a change that fails leaves the database as it was.
+  void Migrate() {
+    Execute("BEGIN IMMEDIATE");
+    try {
+      Execute("CREATE TABLE IF NOT EXISTS schema_migrations (version INTEGER PRIMARY KEY, applied_at INTEGER NOT NULL)");
+      const std::int64_t applied = AppliedVersion();
+      CheckSchemaVersion(applied, std::size(Migrations));
+      for (auto version = applied + 1; version <= static_cast<std::int64_t>(std::size(Migrations)); ++version) {
+        Execute(Migrations[version - 1]);
+        TStatement record(db, "INSERT INTO schema_migrations (version, applied_at) VALUES (?, strftime('%s', 'now'))");
+        record.Bind(1, version).Step();
+      }
+      Execute("COMMIT");
+    } catch (...) {
+      sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+      throw;
+    }
+  }
+
   void Execute(const char* sql) {
     char* error = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {

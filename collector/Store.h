@@ -1,8 +1,12 @@
 // Where reports live: one small interface, a SQLite file by default or a PostgreSQL
-// database, both with the same table. Every operation may be called from any thread;
+// database, both with the same table. The schema is a list of changes applied in
+// order, each once, recorded in the table schema_migrations of the database itself;
+// opening a store applies what is missing, holding a lock of the database so that
+// collectors starting at the same time do not apply a change twice. Every operation may be called from any thread;
 // failures throw std::exception (the service answers 500 and logs the message).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -38,7 +42,13 @@ public:
   // The most reported models first, then by name.
   virtual std::vector<TModelCount> CountsPerModel(int limit) = 0;
   virtual std::int64_t Count() = 0;
+  // The number of schema changes applied to the database.
+  virtual std::int64_t SchemaVersion() = 0;
 };
+
+// Throws when the database has changes this collector does not know: a newer one
+// moved it on, and this one would store reports without what that one added.
+void CheckSchemaVersion(std::int64_t applied, std::size_t known);
 
 // Opens (and creates when needed) the store a --db value names: sqlite:PATH or a
 // postgresql:// (or postgres://) connection URI.
