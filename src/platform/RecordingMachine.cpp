@@ -131,9 +131,13 @@ public:
   void Finish() {
     if (size) device.size = *size;
     else if (geometrySize) device.size = *geometrySize;
-    // A SAT bridge that never said GOOD answers every command with one status.
+    // A SAT route that never said GOOD is recorded with the status it gave, CHECK
+    // CONDITION included: a controller that refuses ATA PASS-THROUGH answers so, and
+    // recorded as a route that answers it would replay the drive's data that the PC
+    // itself never got through it. A drive that merely aborted every command it was
+    // asked replays the same either way.
     const auto sat = static_cast<std::size_t>(TMachineRoute::Sat);
-    if (answered[sat] && !satGood && satStatus && *satStatus != st::scsi::kStatusCheckCondition) {
+    if (answered[sat] && !satGood && satStatus) {
       device.routes[sat] = {TRouteAnswer::TKind::ScsiStatus, *satStatus};
     }
     if (device.smartData && !thresholdsRead) device.smartThresholds.reset();
@@ -352,18 +356,25 @@ std::string Placeholder(std::size_t index, std::size_t length) {
   return text.substr(0, std::max<std::size_t>(length, 1));
 }
 
-// IDENTIFY words 10..19 with the placeholder, and the block's checksum kept valid.
+// The byte sum of an IDENTIFY block; 0 when its checksum (word 255) is right.
+std::uint8_t IdentifySum(const TBlock512& block) {
+  std::uint8_t sum = 0;
+  for (const std::uint8_t byte : block) sum = static_cast<std::uint8_t>(sum + byte);
+  return sum;
+}
+
+// IDENTIFY words 10..19 with the placeholder. The program shows a drive whose
+// checksum is wrong or absent differently, so the checksum keeps its standing: with
+// the A5h signature the block's byte sum is kept (a valid checksum stays valid, a
+// wrong one stays wrong by as much), and without it word 255 is left alone.
 void HideIdentifySerial(TBlock512& block, std::size_t index) {
+  const std::uint8_t sumBefore = IdentifySum(block);
   const std::string text = Placeholder(index, 20);
   for (std::size_t i = 0; i < 20; i += 2) {
     block[20 + i] = static_cast<std::uint8_t>(text[i + 1]);
     block[20 + i + 1] = static_cast<std::uint8_t>(text[i]);
   }
-  if (block[510] == 0xA5) {
-    std::uint8_t sum = 0;
-    for (std::size_t i = 0; i < 511; ++i) sum = static_cast<std::uint8_t>(sum + block[i]);
-    block[511] = static_cast<std::uint8_t>(0x100 - sum);
-  }
+  if (block[510] == 0xA5) block[511] = static_cast<std::uint8_t>(block[511] + sumBefore - IdentifySum(block));
 }
 
 // Identify Controller's serial number with the placeholder, blank-padded as drives pad it.

@@ -13,7 +13,9 @@
 
 #include "online/JsonDocument.h"
 #include "online/SubmitReport.h"
+#include "device/DeviceManager.h"
 #include "platform/MachineFile.h"
+#include "platform/RecordingMachine.h"
 #include "platform/SpyMachine.h"
 #include "platform/ReplayMachine.h"
 #include "shell/CommandLine.h"
@@ -24,13 +26,16 @@
 #include "shell/StatusProperties.h"
 #include "shell/Tabs.h"
 #include "support/Bytes.h"
+#include "support/Format.h"
 #include "support/IniDocument.h"
 #include "support/Paths.h"
 #include "support/StringIterators.h"
 #include "support/Text.h"
 #include "views/ConsoleSession.h"
 #include "views/DebugTab.h"
+#include "views/DecoderTab.h"
 #include "views/IdentifyTab.h"
+#include "views/MachineCapture.h"
 #include "views/PartitionsTab.h"
 #include "views/SmartTab.h"
 
@@ -163,7 +168,189 @@ std::string Name(TBytesReader& reader) {
   return name;
 }
 
+
+// Every message a page would have shown in a box, kept in the order shown.
+class TKeptMessages {
+public:
+  explicit TKeptMessages(std::string& out) {
+    SetMessageSink([&out](std::string_view text, std::uint32_t) {
+      out += "message: ";
+      out += text;
+      out += '\n';
+      return kAnswerOk;
+    });
+  }
+  ~TKeptMessages() { SetMessageSink({}); }
+  TKeptMessages(const TKeptMessages&) = delete;
+  TKeptMessages& operator=(const TKeptMessages&) = delete;
+};
+
+// A session as vexa-cli starts one: every kind enumerated, the drives scanned.
+void StartSession(TConsoleSession& session) {
+  std::string ignored;
+  session.Set("system.enum_scsi=1", ignored);
+  session.Start();
+  session.Rescan();
+}
+
+void AddLine(std::string& out, std::string_view line) {
+  out += line;
+  out += '\n';
+}
+
+// What the commands for the chosen device print, from the models they print.
+void DeviceOutputs(TConsoleSession& session, std::string& out) {
+  const TStatusProperties& status = session.Status();
+  for (int i = 0; i < TStatusProperties::kCount; ++i) {
+    const TStatusProperty& entry = status.Entry(i);
+    AddLine(out, Format("info %d\t%d\t%s\t%s", i, static_cast<int>(entry.state), entry.value,
+                        entry.extraDescription));
+  }
+  AddLine(out, "title: " + session.Title());
+  for (const TSmartPageRow& row : session.SmartModule().Model().Rows()) {
+    std::string line = "smart";
+    for (const std::string& cell : row.cells) line += "\t" + cell;
+    AddLine(out, Format("%s\t%d", line, static_cast<int>(row.status)));
+  }
+  const TIdentifyPageModel& identify = session.IdentifyModule().Model();
+  for (const TNvmeIdentifyRow& row : identify.NvmeRows())
+    AddLine(out, Format("nvme %d\t%d\t%s\t%s", row.offset, row.size, row.label, row.value));
+  if (const TIdentifyData* data = identify.Data()) {
+    std::string words = "identify words";
+    for (std::size_t i = 0; i < 256; ++i) words += Format(" %.4x", data->Word(i));
+    AddLine(out, words);
+    for (int row = 0; row < static_cast<int>(identify.Rows().size()); ++row)
+      AddLine(out, "identify " + identify.CopyText(row));
+  }
+  const TPartitionsModel& partitions = session.PartitionsModule().Model();
+  for (const TVolumeRow& row : partitions.VolumeRows()) {
+    std::string line = "volume\t" + row.caption;
+    for (const std::string& cell : row.subItems) line += "\t" + cell;
+    AddLine(out, line);
+  }
+  for (const TPartitionRow& row : partitions.PartitionRows()) {
+    std::string line = "partition\t" + row.caption;
+    for (const std::string& cell : row.subItems) line += "\t" + cell;
+    AddLine(out, line);
+  }
+  TJsonReader report;
+  BuildReport(report, session.Core().CurrentDevice(), {}, {});
+  AddLine(out, "report " + report.ToText());
+  // The pages vexa-cli opens on demand, after the selection.
+  if (const auto* decoder = dynamic_cast<const TDecoderTab*>(session.Tabs().Add(TabClassOf<TDecoderTab>()))) {
+    for (const TDecoderLine& line : decoder->Model().Lines())
+      AddLine(out, Format("decoder %d\t%s\t%s\t%s\t%s\t%s", static_cast<int>(line.kind), line.left, line.right,
+                          line.capture, line.label, line.value));
+    AddLine(out, "decoder caption: " + decoder->Caption());
+  }
+  if (const auto* debug = dynamic_cast<const TDebugTab*>(session.Tabs().Add(TabClassOf<TDebugTab>()))) {
+    AddLine(out, debug->Tree().ToText());
+    AddLine(out, "debug caption: " + debug->Caption());
+  }
+}
+
+// Where two outputs first part: the line's number and both texts from a little
+// before the first byte that differs.
+std::string FirstDifference(const std::string& expected, const std::string& actual) {
+  const auto differs = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+  const auto at = static_cast<std::size_t>(differs - expected.begin());
+  const std::size_t line = 1 + static_cast<std::size_t>(std::count(expected.begin(), differs, '\n'));
+  const std::size_t lineStart = at == 0 ? std::string::npos : expected.rfind('\n', at - 1);
+  const std::size_t from = std::max(lineStart == std::string::npos ? 0 : lineStart + 1, at > 60 ? at - 60 : 0);
+  const auto excerpt = [from](const std::string& text) {
+    const std::string_view rest = std::string_view(text).substr(std::min(from, text.size()), 160);
+    return std::string(rest.substr(0, rest.find('\n')));
+  };
+  return Format("line %u: \"%s\" became \"%s\"", static_cast<unsigned>(line), excerpt(expected), excerpt(actual));
+}
+
+// The serial numbers of a machine's drives, all made one placeholder of their own
+// length, the IDENTIFY checksum keeping its standing (a valid one stays valid, a
+// wrong one stays wrong by as much, an absent one is left alone): two machines
+// that differ only in their serials become the same machine.
+TMachineFile WithoutSerials(TMachineFile file) {
+  for (TMachineDevice& device : file.devices) {
+    if (device.identify) {
+      TBlock512& block = *device.identify;
+      std::uint8_t before = 0, after = 0;
+      for (const std::uint8_t byte : block) before = static_cast<std::uint8_t>(before + byte);
+      std::fill_n(block.begin() + 20, 20, 'S');
+      for (const std::uint8_t byte : block) after = static_cast<std::uint8_t>(after + byte);
+      if (block[510] == 0xA5) block[511] = static_cast<std::uint8_t>(block[511] + before - after);
+    }
+    if (device.nvmeIdentify) std::fill_n(device.nvmeIdentify->begin() + 4, 20, 'S');
+    std::fill(device.descriptor.serial.begin(), device.descriptor.serial.end(), 'S');
+  }
+  return file;
+}
+
+// The file a capture of the machine writes, or a problem.
+std::string Capture(const TMachineFile& file, bool keepSerials, TMachineFile& captured) {
+  ReplayMachine machine{TMachineFile(file)};
+  std::string text;
+  {
+    TQuietMessages quiet;
+    text = CaptureMachineFile(machine, {keepSerials}, "fuzz");
+  }
+  if (machine.RefusedCount() > 0) return "the capture sent a refused request: " + machine.RefusedRequests()[0];
+  try {
+    captured = ParseMachineFile(text, "captured.machine");
+  } catch (const std::exception& error) {
+    return std::string("the captured file does not read back: ") + error.what();
+  }
+  return {};
+}
+
+std::string Outputs(const TMachineFile& file) {
+  ReplayMachine machine{TMachineFile(file)};
+  return ConsoleOutputs(machine);
+}
 }  // namespace
+
+std::string ConsoleOutputs(Machine& machine) {
+  std::string out;
+  TKeptMessages messages(out);
+  int count = 0;
+  {
+    TConsoleSession session(machine);
+    StartSession(session);
+    count = session.DeviceCount();
+    for (int i = 0; i < count; ++i) {
+      const TDeviceInfo& device = *session.Devices().Device(i);
+      AddLine(out, Format("list %s %d\t%s\t0x%.6x\t%s\t%s", device.ClassName(), device.number,
+                          device.GetKindName(), device.GetColor(), device.GetDisplayName(), device.path));
+    }
+  }
+  for (int i = 0; i < count; ++i) {
+    AddLine(out, Format("device %d", i + 1));
+    TConsoleSession session(machine);
+    StartSession(session);
+    if (i >= session.DeviceCount()) {
+      AddLine(out, "gone");
+      continue;
+    }
+    session.Select(i);
+    DeviceOutputs(session, out);
+  }
+  return out;
+}
+
+std::string CaptureRoundTrip(const TMachineFile& file) {
+  try {
+    const std::string original = Outputs(file);
+    TMachineFile captured;
+    if (std::string problem = Capture(file, true, captured); !problem.empty()) return problem;
+    if (const std::string replayed = Outputs(captured); replayed != original)
+      return "the capture replays otherwise, " + FirstDifference(original, replayed);
+    if (std::string problem = Capture(file, false, captured); !problem.empty()) return problem;
+    const std::string expected = Outputs(WithoutSerials(file));
+    if (const std::string replayed = Outputs(WithoutSerials(captured)); replayed != expected)
+      return "the capture without serial numbers replays otherwise, " + FirstDifference(expected, replayed);
+  } catch (const std::exception& error) {
+    return std::string("an error escaped the capture: ") + error.what();
+  }
+  return {};
+}
 
 std::string MachineFile(TInput input) {
   std::optional<ReplayMachine> machine;
@@ -172,7 +359,8 @@ std::string MachineFile(TInput input) {
   } catch (const std::exception&) {
     return {};  // refused with a message: what a broken file should get
   }
-  return RunSession(*machine, *machine, {});
+  if (std::string problem = RunSession(*machine, *machine, {}); !problem.empty()) return problem;
+  return CaptureRoundTrip(machine->File());
 }
 
 std::string SettingsFile(TInput input) {

@@ -8,15 +8,28 @@
 #include <span>
 #include <string>
 
+namespace vexa {
+class Machine;
+struct TMachineFile;
+}  // namespace vexa
+
 namespace vexa::fuzz_check {
 
 using TInput = std::span<const std::uint8_t>;
 
 // The bytes as a machine file, then the whole console road over it: every kind of
 // device enumerated, every device selected, every page model built, the Debug
-// page's run included. No request
-// the program sends may be refused as write-type.
+// page's run included. No request the program sends may be refused as write-type.
+// Then CaptureRoundTrip.
 std::string MachineFile(TInput input);
+// The machine captured as vexa-cli captures it must replay with what every console
+// command printed of the original: exactly when serial numbers are kept, and with
+// only the serial numbers changed when they are replaced.
+std::string CaptureRoundTrip(const TMachineFile& file);
+// What the console commands print of every device of a machine (list, info, smart,
+// identify, partitions, report, decoder and debug, with the messages a page would
+// show), each device chosen in a session of its own as vexa-cli chooses it.
+std::string ConsoleOutputs(Machine& machine);
 // The bytes as an INI document (its text survives a second reading unchanged, a
 // value written as the settings store writes it reads back) and as the settings file of a session over a sample
 // machine, which must neither write it nor send a write-type request.
