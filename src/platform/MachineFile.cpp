@@ -555,6 +555,18 @@ private:
     } else if (key == "smart-thresholds") {
       if (Single(tokens).text != "none") Fail("\"smart-thresholds\" starts a block, or is \"smart-thresholds none\"");
       device.smartThresholds.reset();
+    } else if (key == "seek-penalty" || key == "trim") {
+      const std::string& value = Single(tokens).text;
+      TFlagProperty answer = TFlagProperty::None;
+      if (value != "none") {
+        if (value != "yes" && value != "no" && value != "true" && value != "false" && value != "1" && value != "0")
+          Fail(Format("\"%s\" takes yes, no or none, not \"%s\"", key, Shown(value)));
+        answer = Bool(tokens[1], key) ? TFlagProperty::Yes : TFlagProperty::No;
+      }
+      (key == "trim" ? device.trim : device.seekPenalty) = answer;
+    } else if (key == "physical-sector-size") {
+      device.physicalSectorSize = Number32(Single(tokens), key);
+      if (device.physicalSectorSize == 0) Fail("\"physical-sector-size\" must not be 0");
     } else if (key == "smart-version") {
       TMachineSmartVersion& v = device.smartVersion;
       Pairs(tokens, 1, [&](std::string_view name, const TToken& value) {

@@ -45,6 +45,10 @@ struct TRouteAnswer {
 
 enum class TMachineDeviceKind : std::uint8_t { Disk, CdRom, ScsiPort };
 
+// What a yes/no property of the driver (seek penalty, TRIM) answers: what IDENTIFY
+// tells (failing without it), yes, no, or nothing (it fails with error 1).
+enum class TFlagProperty : std::uint8_t { FromIdentify, No, Yes, None };
+
 using TGuid = std::array<std::uint8_t, 16>;  // in memory order (first three fields little-endian)
 
 struct TMachineGeometry {
@@ -141,6 +145,12 @@ struct TMachineDevice {
   std::optional<TBlock512> nvmeHealth;      // SMART / Health Information log page
   TNvmeProperty nvmeProperty = TNvmeProperty::Both;
   TMachineSmartVersion smartVersion;
+  // The seek penalty (7) and TRIM (8) properties, and the physical sector size the
+  // access alignment property (6) reports (0: the logical size shifted by IDENTIFY
+  // word 106), for a driver that answers otherwise than IDENTIFY tells.
+  TFlagProperty seekPenalty = TFlagProperty::FromIdentify;
+  TFlagProperty trim = TFlagProperty::FromIdentify;
+  std::uint32_t physicalSectorSize = 0;
   std::uint64_t size = 0;
   TMachineGeometry geometry;
   TMachineDescriptor descriptor;

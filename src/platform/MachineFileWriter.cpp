@@ -167,6 +167,12 @@ void Device(std::string& out, const TMachineDevice& device) {
   const TMachineSmartVersion& v = device.smartVersion;
   out += Format("smart-version version %u revision %u device-map %u capabilities %u\n", v.version, v.revision,
                 v.deviceMap, v.capabilities);
+  constexpr std::string_view kFlagNames[] = {"", "no", "yes", "none"};
+  if (device.seekPenalty != TFlagProperty::FromIdentify)
+    out += Format("seek-penalty %s\n", kFlagNames[static_cast<std::size_t>(device.seekPenalty)]);
+  if (device.trim != TFlagProperty::FromIdentify)
+    out += Format("trim %s\n", kFlagNames[static_cast<std::size_t>(device.trim)]);
+  if (device.physicalSectorSize != 0) out += Format("physical-sector-size %u\n", device.physicalSectorSize);
   const TMachineReadModel& m = device.readModel;
   out += Format("read-model access-us %u rate-mb %u channels %u", m.accessMicros, m.rateMBps, m.channels);
   out += m.wallClock ? " wall-clock yes\n" : "\n";

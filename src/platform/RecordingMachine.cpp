@@ -98,6 +98,7 @@ public:
       const bool delivered = request.result.ok && !NvmeAnswer(request.reply).empty();
       (delivered ? outcome.answered : outcome.failed)[*nvme] = true;
     }
+    if (request.code == st::kIoctlStorageQueryProperty) DriverProperty(request);
     if (!request.result.ok) {
       if (!answered[index]) device.routes[index] = {TRouteAnswer::TKind::Fails, request.result.error};
       return;
@@ -124,6 +125,8 @@ public:
         }
         break;
       case st::kIoctlDiskGetDriveLayoutEx: LayoutReply(request.reply); break;
+      case st::kIoctlDiskGetPartitionInfo:
+      case st::kIoctlDiskGetPartitionInfoEx: WholeDiskReply(request); break;
       default: break;
     }
   }
@@ -131,6 +134,10 @@ public:
   void Finish() {
     if (size) device.size = *size;
     else if (geometrySize) device.size = *geometrySize;
+    else if (wholeDiskSize) device.size = *wholeDiskSize;
+    // Without a geometry the file's default sector size would stand in for the one
+    // the alignment property reported.
+    if (!geometryRead && logicalSectorSize) device.geometry.bytesPerSector = *logicalSectorSize;
     // A SAT route that never said GOOD is recorded with the status it gave, CHECK
     // CONDITION included: a controller that refuses ATA PASS-THROUGH answers so, and
     // recorded as a route that answers it would replay the drive's data that the PC
@@ -155,8 +162,9 @@ public:
 private:
   TMachineDevice& device;
   std::array<bool, kMachineRouteCount> answered{};
-  std::optional<std::uint64_t> size, geometrySize;
-  bool satGood = false, thresholdsRead = false;
+  std::optional<std::uint64_t> size, geometrySize, wholeDiskSize;
+  std::optional<std::uint32_t> logicalSectorSize;
+  bool satGood = false, thresholdsRead = false, geometryRead = false;
   std::optional<std::uint8_t> satStatus;
   // Per NVMe request (data type, value, sub-value), how each protocol-specific
   // property met it: index 0 the adapter's (49), 1 the device's (50).
@@ -298,9 +306,46 @@ private:
     d.serial = DescriptorText(r, dd::kSerialNumberOffset);
   }
 
+  // The properties a replay would otherwise tell from IDENTIFY (seek penalty, TRIM,
+  // the physical sector size), as the driver answered or refused them: a drive
+  // whose IDENTIFY the program could not read may still have them answered.
+  void DriverProperty(const TRequest& request) {
+    namespace pq = st::propertyquery;
+    namespace al = st::alignmentdescriptor;
+    if (request.input.size() < pq::kAdditionalParameters ||
+        GetU32(request.input, pq::kQueryType) != pq::kPropertyStandardQuery) {
+      return;
+    }
+    const std::uint32_t id = GetU32(request.input, pq::kPropertyId);
+    const std::vector<std::uint8_t>& reply = request.reply;
+    if (id == pq::kStorageDeviceSeekPenaltyProperty || id == pq::kStorageDeviceTrimProperty) {
+      TFlagProperty& flag = id == pq::kStorageDeviceTrimProperty ? device.trim : device.seekPenalty;
+      if (request.result.ok && reply.size() >= st::flagdescriptor::kSize) {
+        flag = reply[st::flagdescriptor::kFlag] != 0 ? TFlagProperty::Yes : TFlagProperty::No;
+      } else if (!request.result.ok && flag == TFlagProperty::FromIdentify) {
+        flag = TFlagProperty::None;
+      }
+    } else if (id == pq::kStorageAccessAlignmentProperty && request.result.ok && reply.size() >= al::kSize) {
+      device.physicalSectorSize = GetU32(reply, al::kBytesPerPhysicalSector);
+      if (const std::uint32_t logical = GetU32(reply, al::kBytesPerLogicalSector)) logicalSectorSize = logical;
+    }
+  }
+
+  // Partition 0, asked of the disk itself, is the whole disk.
+  void WholeDiskReply(const TRequest& request) {
+    namespace pi = st::partitioninfo;
+    namespace pe = st::partitioninfoex;
+    const bool extended = request.code == st::kIoctlDiskGetPartitionInfoEx;
+    const std::vector<std::uint8_t>& reply = request.reply;
+    if (reply.size() < (extended ? pe::kSize : pi::kSize)) return;
+    if (GetU32(reply, extended ? pe::kPartitionNumber : pi::kPartitionNumber) != 0) return;
+    wholeDiskSize = GetU64(reply, extended ? pe::kPartitionLength : pi::kPartitionLength);
+  }
+
   void GeometryReply(const std::vector<std::uint8_t>& reply) {
     namespace g = st::geometry;
     if (reply.size() < g::kSize) return;
+    geometryRead = true;
     device.geometry = {GetU64(reply, g::kCylinders), GetU32(reply, g::kMediaType),
                        GetU32(reply, g::kTracksPerCylinder), GetU32(reply, g::kSectorsPerTrack),
                        GetU32(reply, g::kBytesPerSector)};

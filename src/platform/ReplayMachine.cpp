@@ -59,6 +59,19 @@ bool ThresholdExceeded(const TBlock512& data, const std::optional<TBlock512>& th
   return false;
 }
 
+// The seek penalty or TRIM flag the driver reports; none when it does not answer.
+std::optional<bool> FlagProperty(const TMachineDevice& device, bool trim) {
+  switch (trim ? device.trim : device.seekPenalty) {
+    case TFlagProperty::Yes: return true;
+    case TFlagProperty::No: return false;
+    case TFlagProperty::None: return std::nullopt;
+    case TFlagProperty::FromIdentify: break;
+  }
+  if (!device.identify || device.kind == TMachineDeviceKind::CdRom) return std::nullopt;
+  // Word 217 (rotation rate) 1 is a solid-state drive; word 169 bit 0 is TRIM.
+  return trim ? (GetU16(*device.identify, 169 * 2) & 1) != 0 : GetU16(*device.identify, 217 * 2) != 1;
+}
+
 // The volume letter of "C:", "C:\" or "c:\"; 0 for anything else.
 char LetterOf(std::string_view text) {
   if (text.size() < 2 || text.size() > 3 || text[1] != ':') return 0;
@@ -567,7 +580,9 @@ TIoResult ReplayMachine::QueryProperty(const TMachineDevice& device, std::span<c
       namespace al = st::alignmentdescriptor;
       header(al::kSize);
       std::uint32_t physical = device.geometry.bytesPerSector;
-      if (device.identify) {
+      if (device.physicalSectorSize != 0) {
+        physical = device.physicalSectorSize;
+      } else if (device.identify) {
         const std::uint16_t word106 = GetU16(*device.identify, 212);
         if ((word106 & 0xE000) == 0x6000) physical <<= (word106 & 0x0F);
       }
@@ -578,11 +593,10 @@ TIoResult ReplayMachine::QueryProperty(const TMachineDevice& device, std::span<c
     }
     case pq::kStorageDeviceSeekPenaltyProperty:
     case pq::kStorageDeviceTrimProperty: {
-      if (!device.identify || device.kind == TMachineDeviceKind::CdRom) return Error(kErrorInvalidFunction);
+      const std::optional<bool> flag = FlagProperty(device, id == pq::kStorageDeviceTrimProperty);
+      if (!flag) return Error(kErrorInvalidFunction);
       header(st::flagdescriptor::kSize);
-      const bool solidState = GetU16(*device.identify, 217 * 2) == 1;
-      const bool trim = (GetU16(*device.identify, 169 * 2) & 1) != 0;
-      reply[st::flagdescriptor::kFlag] = id == pq::kStorageDeviceTrimProperty ? trim : !solidState;
+      reply[st::flagdescriptor::kFlag] = *flag ? 1 : 0;
       break;
     }
     default:

@@ -163,6 +163,9 @@ TEST(MachineFile, RefusalsNameFileLineAndProblem) {
        "bad.machine:3: the nvme-identify block holds 512 bytes, 4096 expected"},
       {head + "nvme-namespace\nnvme-property device\nend\n", "bad.machine:4: \"nvme-property\" is not a run"},
       {head + "nvme-property driver\n", "bad.machine:3: unknown nvme-property \"driver\""},
+      {head + "seek-penalty maybe\n", "bad.machine:3: \"seek-penalty\" takes yes, no or none, not \"maybe\""},
+      {head + "trim\n", "bad.machine:3: \"trim\" takes one value"},
+      {head + "physical-sector-size 0\n", "bad.machine:3: \"physical-sector-size\" must not be 0"},
       {head + "nvme-namespace\n" + test::HexLines(test::MakeNvmeNamespace(0x0100000000000000ull, 12)) + "end\n",
        "bad.machine:3: the namespace's blocks × block size do not fit in 64 bits"},
   };

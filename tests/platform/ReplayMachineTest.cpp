@@ -151,6 +151,48 @@ TEST(ReplayMachineRoutes, MalformedPassThroughIsAnInvalidParameter) {
   EXPECT_EQ(machine.RefusedCount(), 0u);
 }
 
+// Seek penalty, TRIM and the physical sector size come from IDENTIFY (words 217, 169
+// and 106: kIdentify is a TRIM-capable SSD with 4096-byte physical sectors) unless the
+// file states what the driver answers; without IDENTIFY only what is stated answers.
+TEST(ReplayMachineRoutes, DriverPropertiesFromIdentifyOrAsStated) {
+  constexpr int kFails = -1;
+  const struct {
+    bool identify;
+    const char* keys;
+    int seekPenalty, trim;
+    std::uint32_t physical;
+  } cases[] = {
+      {true, "", 0, 1, 4096},
+      {true, "seek-penalty yes\ntrim no\nphysical-sector-size 512\n", 1, 0, 512},
+      {true, "seek-penalty none\ntrim none\n", kFails, kFails, 4096},
+      {false, "", kFails, kFails, 512},
+      {false, "seek-penalty no\ntrim yes\nphysical-sector-size 4096\n", 0, 1, 4096},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    std::string text = "vexa-machine 1\n[device \\\\.\\PhysicalDrive0]\nanswers property\n" + std::string(c.keys);
+    if (c.identify) text += "identify\n" + test::IdentifyHex(kIdentify) + "end\n";
+    ReplayMachine machine(ParseMachineFile(text, "properties.machine"));
+    const THandle handle = machine.Open("\\\\.\\PhysicalDrive0", {});
+    const auto query = [&](std::uint32_t id, Bytes& reply) {
+      Bytes input(12, 0);
+      PutU32(input, 0, id);
+      reply.assign(64, 0xEE);
+      return machine.Control(handle, st::kIoctlStorageQueryProperty, input, reply);
+    };
+    Bytes reply;
+    for (const auto& [id, expected] : {std::pair{7u, c.seekPenalty}, std::pair{8u, c.trim}}) {
+      const TIoResult result = query(id, reply);
+      EXPECT_EQ(result.ok, expected != kFails) << id;
+      if (expected == kFails) EXPECT_EQ(result.error, 1u) << id;
+      else EXPECT_EQ(reply[8], expected) << id;
+    }
+    ASSERT_TRUE(query(6, reply).ok);
+    EXPECT_EQ(GetU32(reply, 16), 512u);
+    EXPECT_EQ(GetU32(reply, 20), c.physical);
+  }
+}
+
 TEST(ReplayMachineRoutes, SmartReturnStatusReportsAnExceededThreshold) {
   for (const bool failing : {false, true}) {
     ReplayMachine machine(ParseMachineFile(std::string("vexa-machine 1\n[device \\\\.\\PhysicalDrive0]\nanswers smart\n"
