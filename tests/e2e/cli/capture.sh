@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# vexa-cli capture: a machine recorded while the program's road (with the Debug page) runs over it answers
-# every console command exactly as the original, for the sample machines and the
-# machine whose drives fail at every step; serial numbers are hidden unless kept;
-# a file that cannot be written leaves nothing behind.
+# vexa-cli capture: a machine recorded while the program's road (with the Debug page)
+# runs over it answers every console command exactly as the original, for every
+# machine file of the repository (the samples, the tests' machines and the machine
+# files the fuzzer keeps); with serial numbers replaced (the default) every command
+# still answers alike but for the serial lines; a file that cannot be written
+# leaves nothing behind.
 #   usage: capture.sh SOURCE_DIR VEXA_CLI_COMMAND...
 set -uo pipefail
+shopt -s nullglob globstar
 root=$1
 shift
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -12,27 +15,51 @@ cli() { "$@" 2>&1 | tr -d '\r'; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 arg() { if [[ "$*" == *wine-run.sh* ]]; then winepath -w "$1" 2>/dev/null; else printf '%s' "$1"; fi; }
+command=("$@")
 
-# Every command on every device, with every kind of device enabled.
-answers() {  # MACHINE_FILE
-  local set=(--replay "$1" --set system.enum_scsi=1)
+# Every command on every device, with every kind of device enabled. With "serials
+# aside", the lines that show a serial number or the IDENTIFY checksum (a sum over
+# the serial's words) are left out, and so are the report and the Debug page,
+# which show the serial's words; whether the checksum is valid stays.
+answers() {  # MACHINE_FILE [serials-aside]
+  local set=(--replay "$1" --set system.enum_scsi=1) commands=(info smart identify partitions decoder debug report)
+  [ $# -gt 1 ] && commands=(info smart identify partitions decoder)
   cli "${command[@]}" "${set[@]}" list
   local count
   count=$(cli "${command[@]}" "${set[@]}" list | wc -l)
   for n in $(seq 1 "$count"); do
-    for what in info smart identify partitions decoder debug; do cli "${command[@]}" "${set[@]}" "$what" "$n"; done
+    for what in "${commands[@]}"; do
+      echo "== $what $n"
+      if [ $# -gt 1 ]; then
+        cli "${command[@]}" "${set[@]}" "$what" "$n" | grep -v -e '序號' -e '校驗' -e '^serial:'
+      else
+        cli "${command[@]}" "${set[@]}" "$what" "$n"
+      fi
+    done
   done
 }
 
-command=("$@")
-for machine in samples/desktop-ssd-hdd.machine samples/laptop-sat.machine samples/nvme-desktop.machine \
-  tests/e2e/cli/failing.machine; do
-  original=$(arg "$root/$machine")
-  copy=$work/$(basename "$machine")
+machines=("$root"/samples/*.machine "$root"/tests/**/*.machine "$root"/fuzz/seeds/MachineFileFuzz/*
+          "$root"/tests/fuzz/regressions/MachineFileFuzz/*)
+[ ${#machines[@]} -ge 5 ] || fail "only ${#machines[@]} machine files found under $root"
+for path in "${machines[@]}"; do
+  machine=${path#"$root"/}
+  original=$(arg "$path")
+  # What the fuzzer keeps need not be a machine file at all; everything else must read.
+  if ! cli "${command[@]}" --replay "$original" list >/dev/null; then
+    [[ "$machine" == fuzz/* || "$machine" == tests/fuzz/* ]] && continue
+    fail "$machine: the machine file does not read"
+  fi
+  copy=$work/kept.machine
   cli "${command[@]}" --replay "$original" capture "$(arg "$copy")" --keep-serials >/dev/null ||
     fail "$machine: capture failed"
   diff -u <(answers "$original") <(answers "$(arg "$copy")") >"$work/diff" ||
     fail "$machine: the captured machine answers otherwise:"$'\n'"$(head -40 "$work/diff")"
+  hidden=$work/hidden.machine
+  cli "${command[@]}" --replay "$original" capture "$(arg "$hidden")" >/dev/null ||
+    fail "$machine: capture without serials failed"
+  diff -u <(answers "$original" serials-aside) <(answers "$(arg "$hidden")" serials-aside) >"$work/diff" ||
+    fail "$machine: the capture without serials answers otherwise:"$'\n'"$(head -40 "$work/diff")"
 done
 
 # Serial numbers are hidden by default, the other facts kept.
@@ -50,4 +77,4 @@ status=$?
 [ "$status" -eq 1 ] || fail "unwritable capture: exit status $status"
 grep -q 'cannot write' <<<"$out" || fail "unwritable capture said: $out"
 [ -z "$(ls "$work" | grep -v -e '\.machine$' -e '^diff$')" ] || fail "left behind: $(ls "$work")"
-echo "vexa-cli capture round-trips every machine"
+echo "vexa-cli capture round-trips every machine (${#machines[@]} files)"
