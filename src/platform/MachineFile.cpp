@@ -755,6 +755,20 @@ private:
     } else if (key == "dos-device") {
       volume.dosDevice = Single(tokens).text;
       given.dosDevice = true;
+    } else if (key == "extent") {
+      if (volume.extents.size() == kMaxVolumeExtents) Fail(Format("a volume has at most %u extents", kMaxVolumeExtents));
+      TMachineExtent extent;
+      std::size_t fields = 0;
+      Pairs(tokens, 1, [&](std::string_view name, const TToken& value) {
+        if (name == "disk") extent.disk = Number32(value, name);
+        else if (name == "start") extent.start = Number(value, ~std::uint64_t{0}, name);
+        else if (name == "length") extent.length = Number(value, ~std::uint64_t{0}, name);
+        else return false;
+        ++fields;
+        return true;
+      });
+      if (fields != 3) Fail("an extent is: extent disk D start BYTES length BYTES");
+      volume.extents.push_back(extent);
     } else if (key == "guid") {
       const TGuid guid = Guid(Single(tokens), key);
       volume.guidPath = VolumeGuidPath(guid);

@@ -163,6 +163,14 @@ struct TMachineDevice {
   }
 };
 
+// One stretch of a disk a volume lies on, as the volume's extents request reports it.
+struct TMachineExtent {
+  std::uint32_t disk = 0;
+  std::uint64_t start = 0;
+  std::uint64_t length = 0;
+};
+inline constexpr std::size_t kMaxVolumeExtents = 32;
+
 struct TMachineVolume {
   std::size_t line = 0;
   char letter = 'C';
@@ -182,6 +190,8 @@ struct TMachineVolume {
   std::string dosDevice;
   std::string guidPath;  // \\?\Volume{...}\ .
   bool noMedia = false;  // an empty optical drive: volume queries answer ERROR_NOT_READY
+  // The extents it reports; none: its partition on its disk, as the file describes them.
+  std::vector<TMachineExtent> extents;
 };
 
 struct TMachineOs {

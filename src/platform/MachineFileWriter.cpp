@@ -202,6 +202,8 @@ void Volume(std::string& out, const TMachineVolume& v) {
   out += "dos-device " + Quoted(v.dosDevice) + "\n";
   if (const std::string_view guid = GuidOfPath(v.guidPath); !guid.empty()) out += "guid " + std::string(guid) + "\n";
   if (v.noMedia) out += "no-media\n";
+  for (const TMachineExtent& e : v.extents)
+    out += "extent disk " + Number(e.disk) + " start " + Number(e.start) + " length " + Number(e.length) + "\n";
 }
 
 }  // namespace

@@ -540,6 +540,20 @@ void TRecordingMachine::AddVolumes(TMachineFile& machine) {
         volume.disk = GetU32(number, st::devicenumber::kDeviceNumber);
         volume.partition = GetU32(number, st::devicenumber::kPartitionNumber);
       }
+      // Kept as the volume reported them: the disk they lie on may be one the
+      // program could not open, and so one the file does not describe.
+      namespace ex = st::extents;
+      std::array<std::uint8_t, ex::kExtents + kMaxVolumeExtents * ex::kExtentSize> extents{};
+      if (const TIoResult result = inner.Control(handle, st::kIoctlVolumeGetVolumeDiskExtents, {}, extents);
+          result.ok) {
+        const std::size_t returned = std::min<std::size_t>(result.bytes, extents.size());
+        const std::uint32_t count = GetU32(extents, ex::kNumberOfDiskExtents);
+        for (std::size_t i = 0; i < count && ex::kExtents + (i + 1) * ex::kExtentSize <= returned; ++i) {
+          const std::size_t at = ex::kExtents + i * ex::kExtentSize;
+          volume.extents.push_back({GetU32(extents, at + ex::kDiskNumber), GetU64(extents, at + ex::kStartingOffset),
+                                    GetU64(extents, at + ex::kExtentLength)});
+        }
+      }
       inner.Close(handle);
     }
     machine.volumes.push_back(std::move(volume));

@@ -273,14 +273,23 @@ TIoResult ReplayMachine::VolumeControl(TOpenHandle& open, std::uint32_t code, st
       return Ok(PutReply(out, reply));
     }
     case st::kIoctlVolumeGetVolumeDiskExtents: {
+      namespace ex = st::extents;
       if (volume.noMedia) return Error(kErrorNotReady);
-      if (!partition) return Error(kErrorInvalidFunction);
-      if (out.size() < st::extents::kSize) return Error(kErrorInsufficientBuffer);
-      std::array<std::uint8_t, st::extents::kSize> reply{};
-      PutU32(reply, st::extents::kNumberOfDiskExtents, 1);
-      PutU32(reply, st::extents::kExtents + st::extents::kDiskNumber, volume.disk);
-      PutU64(reply, st::extents::kExtents + st::extents::kStartingOffset, partition->start);
-      PutU64(reply, st::extents::kExtents + st::extents::kExtentLength, partition->length);
+      std::vector<TMachineExtent> extents = volume.extents;
+      if (extents.empty()) {
+        if (!partition) return Error(kErrorInvalidFunction);
+        extents.push_back({volume.disk, partition->start, partition->length});
+      }
+      const std::size_t size = ex::kExtents + extents.size() * ex::kExtentSize;
+      if (out.size() < std::max(size, ex::kSize)) return Error(kErrorInsufficientBuffer);
+      std::vector<std::uint8_t> reply(std::max(size, ex::kSize), 0);
+      PutU32(reply, ex::kNumberOfDiskExtents, static_cast<std::uint32_t>(extents.size()));
+      for (std::size_t i = 0; i < extents.size(); ++i) {
+        const std::size_t at = ex::kExtents + i * ex::kExtentSize;
+        PutU32(reply, at + ex::kDiskNumber, extents[i].disk);
+        PutU64(reply, at + ex::kStartingOffset, extents[i].start);
+        PutU64(reply, at + ex::kExtentLength, extents[i].length);
+      }
       return Ok(PutReply(out, reply));
     }
     case st::kIoctlDiskGetLengthInfo: {

@@ -490,5 +490,46 @@ TEST(ReplayMachineSamples, DesktopVolumes) {
   EXPECT_EQ(machine->RefusedCount(), 0u);
 }
 
+// A volume reports the extents the file gives it, on disks the file need not
+// describe; without them, its partition on its disk, or a failure when the file
+// does not describe that partition.
+TEST(ReplayMachineVolumes, ExtentsAsGivenOrFromThePartition) {
+  const struct {
+    const char* keys;
+    std::vector<TMachineExtent> expected;  // none: the request fails with 1
+  } cases[] = {
+      {"disk 0\npartition 1\n", {{0, 1048576, 4096}}},
+      {"disk 0\npartition 2\n", {}},
+      {"disk 9\npartition 1\nextent disk 9 start 512 length 1024\nextent disk 3 start 0 length 0xFFFFFFFFFFFFFFFF\n",
+       {{9, 512, 1024}, {3, 0, ~std::uint64_t{0}}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    ReplayMachine machine(ParseMachineFile("vexa-machine 1\n[device \\\\.\\PhysicalDrive0]\nsize 1073741824\n"
+                                           "layout mbr\npartition 1 start 1048576 length 4096\n[volume C:]\n" +
+                                               std::string(c.keys),
+                                           "extents.machine"));
+    const THandle volume = machine.Open("\\\\.\\C:", {});
+    std::array<std::uint8_t, 8 + 24 * 2> reply{};
+    const TIoResult result = machine.Control(volume, st::kIoctlVolumeGetVolumeDiskExtents, {}, reply);
+    ASSERT_EQ(result.ok, !c.expected.empty());
+    if (!result.ok) {
+      EXPECT_EQ(result.error, 1u);
+      continue;
+    }
+    EXPECT_EQ(result.bytes, std::max<std::size_t>(32, 8 + 24 * c.expected.size()));
+    ASSERT_EQ(GetU32(reply, 0), c.expected.size());
+    for (std::size_t i = 0; i < c.expected.size(); ++i) {
+      EXPECT_EQ(GetU32(reply, 8 + i * 24), c.expected[i].disk);
+      EXPECT_EQ(GetU64(reply, 16 + i * 24), c.expected[i].start);
+      EXPECT_EQ(GetU64(reply, 24 + i * 24), c.expected[i].length);
+    }
+    std::array<std::uint8_t, 32> small{};
+    if (c.expected.size() > 1) {
+      EXPECT_EQ(machine.Control(volume, st::kIoctlVolumeGetVolumeDiskExtents, {}, small).error, 122u);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vexa
