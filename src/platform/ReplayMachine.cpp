@@ -561,7 +561,9 @@ TIoResult ReplayMachine::QueryProperty(const TMachineDevice& device, std::span<c
       reply[dd::kRemovableMedia] = d.removable ? 1 : 0;
       reply[dd::kCommandQueueing] = d.commandQueueing ? 1 : 0;
       PutU32(reply, dd::kBusType, d.busType);
-      const auto text = [&](std::size_t field, const std::string& value) {
+      // Each text a C string, as drivers write them: a NUL inside ends it.
+      const auto text = [&](std::size_t field, const std::string& whole) {
+        const std::string_view value = std::string_view(whole).substr(0, whole.find('\0'));
         if (value.empty()) return;
         PutU32(reply, field, static_cast<std::uint32_t>(reply.size()));
         reply.insert(reply.end(), value.begin(), value.end());

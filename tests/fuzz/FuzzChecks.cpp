@@ -279,7 +279,9 @@ TMachineFile WithoutSerials(TMachineFile file) {
       if (block[510] == 0xA5) block[511] = static_cast<std::uint8_t>(block[511] + before - after);
     }
     if (device.nvmeIdentify) std::fill_n(device.nvmeIdentify->begin() + 4, 20, 'S');
-    std::fill(device.descriptor.serial.begin(), device.descriptor.serial.end(), 'S');
+    // The descriptor's serial as drivers report it: a C string.
+    std::string& serial = device.descriptor.serial;
+    serial.assign(serial.substr(0, serial.find('\0')).size(), 'S');
   }
   return file;
 }
