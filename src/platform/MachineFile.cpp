@@ -483,6 +483,12 @@ private:
       } else {
         Fail("\"fails\" takes a route and an error code, or \"fails sat scsi-status N\"");
       }
+    } else if (key == "short") {
+      if (tokens.size() != 3) Fail("\"short\" takes a route and the bytes its replies report: short miniport 0");
+      const std::size_t route = RouteIndex(tokens[1]);
+      if (!CarriesDriveCommands(static_cast<TMachineRoute>(route)))
+        Fail("only the ata, sat, smart and miniport routes answer short");
+      device.shortReplies[route] = Number32(tokens[2], "bytes");
     } else if (key == "size") {
       device.size = Number(Single(tokens), ~std::uint64_t{0}, key);
       given.size = true;

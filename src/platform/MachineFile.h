@@ -33,6 +33,8 @@ enum class TMachineRoute : std::uint8_t {
   Layout,     // IOCTL_DISK_GET_DRIVE_LAYOUT_EX
 };
 inline constexpr std::size_t kMachineRouteCount = 10;
+// The routes that carry drive commands come first.
+inline constexpr bool CarriesDriveCommands(TMachineRoute route) { return route <= TMachineRoute::Miniport; }
 // The routes' names in the file, in enum order.
 extern const std::array<std::string_view, kMachineRouteCount> kMachineRouteNames;
 
@@ -136,6 +138,10 @@ struct TMachineDevice {
   TMachineDeviceKind kind = TMachineDeviceKind::Disk;
   std::uint32_t number = 0;  // the N of the path, the device number volumes refer to
   std::array<TRouteAnswer, kMachineRouteCount> routes{};
+  // The most bytes a route's successful replies report returned, for a driver that
+  // counts short (the reply itself is written whole); none: the reply's size. Only
+  // the drive-command routes (ata, sat, smart, miniport) have one.
+  std::array<std::optional<std::uint32_t>, kMachineRouteCount> shortReplies{};
   std::optional<TBlock512> identify;
   std::optional<TBlock512> smartData;
   std::optional<TBlock512> smartThresholds;  // none: READ THRESHOLDS is aborted

@@ -97,6 +97,9 @@ void Routes(std::string& out, const TMachineDevice& device) {
     }
   }
   if (!answers.empty()) out += "answers" + answers + "\n";
+  for (std::size_t i = 0; i < kMachineRouteCount; ++i) {
+    if (device.shortReplies[i]) out += Format("short %s %u\n", kMachineRouteNames[i], *device.shortReplies[i]);
+  }
 }
 
 void Layout(std::string& out, const TMachineDevice& device) {

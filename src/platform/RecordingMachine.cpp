@@ -80,6 +80,40 @@ TBytes NvmeAnswer(TBytes reply) {
 // A text of the device descriptor at the offset the field holds; empty at offset 0.
 std::string DescriptorText(TBytes reply, std::size_t field) { return ZeroTerminatedTextAt(reply, GetU32(reply, field)); }
 
+// The bytes a whole reply to a drive command holds, as its own fields tell (at most
+// the caller's buffer): what a driver that counts right reports returned.
+std::uint64_t ClaimedSize(const TRequest& request) {
+  const std::vector<std::uint8_t>& out = request.output;
+  std::uint64_t size = 0;
+  switch (request.code) {
+    case st::kIoctlAtaPassThrough:
+    case st::kIoctlScsiPassThrough: {
+      const bool ata = request.code == st::kIoctlAtaPassThrough;
+      const std::size_t header = ata ? st::ata::kSize : st::scsi::kSize;
+      if (out.size() < header || request.input.size() < header) return 0;
+      const std::uint32_t length = GetU32(out, ata ? st::ata::kDataTransferLength : st::scsi::kDataTransferLength);
+      const std::uint32_t offset =
+          GetU32(request.input, ata ? st::ata::kDataBufferOffset : st::scsi::kDataBufferOffset);
+      size = length == 0 ? header : std::uint64_t{offset} + length;
+      break;
+    }
+    case st::kSmartGetVersion:
+      size = st::getversion::kSize;
+      break;
+    case st::kSmartSendDriveCommand:
+    case st::kSmartRcvDriveData:
+    case st::kIoctlScsiMiniport: {
+      const std::size_t at = request.code == st::kIoctlScsiMiniport ? st::srbio::kSize : 0;
+      if (out.size() < at + st::sendcmdout::kBuffer) return 0;
+      size = at + st::sendcmdout::kBuffer + std::uint64_t{GetU32(out, at + st::sendcmdout::kBufferSize)};
+      break;
+    }
+    default:
+      return 0;
+  }
+  return std::min<std::uint64_t>(size, out.size());
+}
+
 // What one device answered, put together request by request.
 class TDeviceAssembly {
 public:
@@ -105,12 +139,17 @@ public:
     }
     answered[index] = true;
     device.routes[index] = {TRouteAnswer::TKind::Answers, 0};
+    // A driver that counted fewer bytes than its reply holds counts short on that route.
+    if (CarriesDriveCommands(*route) && request.result.bytes < ClaimedSize(request)) {
+      std::optional<std::uint32_t>& limit = device.shortReplies[index];
+      limit = std::max(limit.value_or(0), request.result.bytes);
+    }
     switch (request.code) {
       case st::kIoctlAtaPassThrough: AtaReply(request); break;
       case st::kIoctlScsiPassThrough: SatReply(request); break;
       case st::kSmartRcvDriveData: SmartReply(request); break;
-      case st::kSmartGetVersion: VersionReply(request.reply); break;
-      case st::kIoctlScsiMiniport: MiniportReply(request.reply); break;
+      case st::kSmartGetVersion: VersionReply(request.output); break;
+      case st::kIoctlScsiMiniport: MiniportReply(request); break;
       case st::kIoctlStorageQueryProperty: PropertyReply(request); break;
       case st::kIoctlStorageGetDeviceNumber:
         if (request.reply.size() >= st::devicenumber::kSize) {
@@ -196,21 +235,25 @@ private:
     return registers;
   }
 
+  // The drive commands' replies are read from the whole buffer, as far as their own
+  // fields say data came: the program reads some past what the driver counted, and
+  // the replay writes them whole again, counted as the driver counted.
   void AtaReply(const TRequest& request) {
     namespace a = st::ata;
-    if (request.reply.size() < a::kSize || request.input.size() < a::kSize) return;
-    const std::uint8_t status = request.reply[a::kCurrentTaskFile + st::taskfile::kStatus];
+    const std::vector<std::uint8_t>& out = request.output;
+    if (out.size() < a::kSize || request.input.size() < a::kSize) return;
+    const std::uint8_t status = out[a::kCurrentTaskFile + st::taskfile::kStatus];
     if (status & 0x01) return;  // the drive aborted the command
-    const std::uint32_t length = GetU32(request.reply, a::kDataTransferLength);
+    const std::uint32_t length = GetU32(out, a::kDataTransferLength);
     const std::uint32_t offset = GetU32(request.input, a::kDataBufferOffset);
-    AtaData(RegistersAt(request.input, a::kCurrentTaskFile),
-            length >= 512 ? BlockAt(request.reply, offset) : std::nullopt);
+    AtaData(RegistersAt(request.input, a::kCurrentTaskFile), length > 0 ? BlockAt(out, offset) : std::nullopt);
   }
 
   void SatReply(const TRequest& request) {
     namespace s = st::scsi;
-    if (request.reply.size() < s::kSize || request.input.size() < s::kCdb + s::kCdbSize) return;
-    const std::uint8_t status = request.reply[s::kScsiStatus];
+    const std::vector<std::uint8_t>& out = request.output;
+    if (out.size() < s::kSize || request.input.size() < s::kCdb + s::kCdbSize) return;
+    const std::uint8_t status = out[s::kScsiStatus];
     if (status != s::kStatusGood) {
       if (!satStatus) satStatus = status;
       return;
@@ -218,21 +261,26 @@ private:
     satGood = true;
     const std::span<const std::uint8_t> cdb(request.input.data() + s::kCdb, s::kCdbSize);
     const std::array<std::uint8_t, 8> registers = replay::SatRegisters(cdb);
-    const std::uint32_t length = GetU32(request.reply, s::kDataTransferLength);
+    const std::uint32_t length = GetU32(out, s::kDataTransferLength);
     const std::uint32_t offset = GetU32(request.input, s::kDataBufferOffset);
-    AtaData(registers, length >= 512 ? BlockAt(request.reply, offset) : std::nullopt);
+    AtaData(registers, length > 0 ? BlockAt(out, offset) : std::nullopt);
+  }
+
+  // A SMART or miniport reply's data after its SENDCMDOUTPARAMS at `at`, when the
+  // drive answered and the driver says data came.
+  static std::optional<TBlock512> SendCmdData(const std::vector<std::uint8_t>& out, std::size_t at) {
+    namespace o = st::sendcmdout;
+    if (out.size() < at + o::kBuffer || out[at + o::kDriverError] != 0 || GetU32(out, at + o::kBufferSize) == 0)
+      return std::nullopt;
+    return BlockAt(out, at + o::kBuffer);
   }
 
   void SmartReply(const TRequest& request) {
-    namespace out = st::sendcmdout;
-    if (request.reply.size() < out::kBuffer || request.reply[out::kDriverError] != 0) return;
-    AtaData(RegistersAt(request.input, st::sendcmdin::kRegisters), BlockAt(request.reply, out::kBuffer));
+    AtaData(RegistersAt(request.input, st::sendcmdin::kRegisters), SendCmdData(request.output, 0));
   }
 
-  void MiniportReply(const std::vector<std::uint8_t>& reply) {
-    const std::size_t at = st::srbio::kSize;
-    if (reply.size() < at + st::sendcmdout::kBuffer || reply[at + st::sendcmdout::kDriverError] != 0) return;
-    if (std::optional<TBlock512> data = BlockAt(reply, at + st::sendcmdout::kBuffer)) device.identify = data;
+  void MiniportReply(const TRequest& request) {
+    if (std::optional<TBlock512> data = SendCmdData(request.output, st::srbio::kSize)) device.identify = data;
   }
 
   void VersionReply(const std::vector<std::uint8_t>& reply) {
@@ -450,13 +498,15 @@ void TRecordingMachine::Close(THandle handle) {
 TIoResult TRecordingMachine::Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
                                      std::span<std::uint8_t> output) {
   // The input is copied first: callers pass one buffer as both.
-  TRequest request{code, {input.begin(), input.end()}, {}, {}};
+  TRequest request{code, {input.begin(), input.end()}, {}, {}, {}};
   const TIoResult result = inner.Control(handle, code, input, output);
   const auto found = paths.find(static_cast<std::uintptr_t>(handle));
   if (found != paths.end()) {
     request.result = result;
     const std::size_t bytes = std::min<std::size_t>(result.bytes, output.size());
     request.reply.assign(output.begin(), output.begin() + static_cast<std::ptrdiff_t>(bytes));
+    if (const std::optional<TMachineRoute> route = RouteOf(code); route && CarriesDriveCommands(*route))
+      request.output.assign(output.begin(), output.end());
     requests[UpperAscii(found->second)].push_back(std::move(request));
   }
   return result;

@@ -39,6 +39,9 @@ public:
     std::uint32_t code = 0;
     std::vector<std::uint8_t> input;
     std::vector<std::uint8_t> reply;  // the bytes returned
+    // The whole output buffer of a drive command (ATA, SAT, SMART, miniport): the
+    // program reads some of those replies past the bytes the driver counted.
+    std::vector<std::uint8_t> output;
     TIoResult result;
   };
 

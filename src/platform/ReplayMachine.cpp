@@ -204,18 +204,24 @@ TIoResult ReplayMachine::DeviceControl(TOpenHandle& open, std::uint32_t code, st
     if (answer.kind == TKind::Fails) return Error(answer.value);
     return std::nullopt;
   };
+  // A driver that counts short still leaves the whole reply in the buffer.
+  const auto counted = [&](TMachineRoute route, TIoResult result) {
+    const std::optional<std::uint32_t>& limit = device.shortReplies[static_cast<std::size_t>(route)];
+    if (result.ok && limit) result.bytes = std::min(result.bytes, *limit);
+    return result;
+  };
   const bool noMedia = device.kind == TMachineDeviceKind::CdRom && device.size == 0;
   switch (code) {
     case st::kIoctlAtaPassThrough:
-      return AtaPassThrough(device, in, out);
+      return counted(TMachineRoute::Ata, AtaPassThrough(device, in, out));
     case st::kIoctlScsiPassThrough:
-      return ScsiPassThrough(device, in, out);
+      return counted(TMachineRoute::Sat, ScsiPassThrough(device, in, out));
     case st::kIoctlScsiMiniport:
-      return Miniport(device, in, out);
+      return counted(TMachineRoute::Miniport, Miniport(device, in, out));
     case st::kSmartGetVersion:
     case st::kSmartSendDriveCommand:
     case st::kSmartRcvDriveData:
-      return SmartRequest(device, code, in, out);
+      return counted(TMachineRoute::Smart, SmartRequest(device, code, in, out));
     case st::kIoctlStorageQueryProperty:
       if (auto f = failure(TMachineRoute::Property)) return *f;
       return QueryProperty(device, in, out);

@@ -167,6 +167,8 @@ TEST(MachineFile, RefusalsNameFileLineAndProblem) {
       {head + "trim\n", "bad.machine:3: \"trim\" takes one value"},
       {head + "physical-sector-size 0\n", "bad.machine:3: \"physical-sector-size\" must not be 0"},
       {"vexa-machine 1\n[volume C:]\nextent disk 0 start 512\n", "bad.machine:3: an extent is: extent disk D start"},
+      {head + "short property 0\n", "bad.machine:3: only the ata, sat, smart and miniport routes answer short"},
+      {head + "short ata\n", "bad.machine:3: \"short\" takes a route and the bytes"},
       {head + "nvme-namespace\n" + test::HexLines(test::MakeNvmeNamespace(0x0100000000000000ull, 12)) + "end\n",
        "bad.machine:3: the namespace's blocks × block size do not fit in 64 bits"},
   };

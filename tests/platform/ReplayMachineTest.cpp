@@ -151,6 +151,26 @@ TEST(ReplayMachineRoutes, MalformedPassThroughIsAnInvalidParameter) {
   EXPECT_EQ(machine.RefusedCount(), 0u);
 }
 
+// A route that counts short reports fewer bytes but leaves the whole reply, data
+// included, in the buffer; failures and other routes keep their counts.
+TEST(ReplayMachineRoutes, ShortRepliesCountLessButWriteEverything) {
+  ReplayMachine machine = Machine1("answers ata sat\nshort ata 100\nshort sat 0");
+  const THandle handle = machine.Open("\\\\.\\PhysicalDrive0", {});
+  Bytes request = AtaRequest(0x0B, 0xEC);
+  const TIoResult ata = machine.Control(handle, st::kIoctlAtaPassThrough, request, request);
+  ASSERT_TRUE(ata.ok);
+  EXPECT_EQ(ata.bytes, 100u);
+  EXPECT_EQ(GetU32(request, 8), 512u);
+  EXPECT_TRUE(std::equal(kIdentify.begin(), kIdentify.end(), request.begin() + 40));
+  Bytes scsi = ScsiRequest({0x85, 0x08, 0x0E, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0xEC, 0});
+  const TIoResult sat = machine.Control(handle, st::kIoctlScsiPassThrough, Bytes(scsi.begin(), scsi.begin() + 44), scsi);
+  ASSERT_TRUE(sat.ok);
+  EXPECT_EQ(sat.bytes, 0u);
+  EXPECT_TRUE(std::equal(kIdentify.begin(), kIdentify.end(), scsi.begin() + 44));
+  Bytes small(40, 0);
+  EXPECT_FALSE(machine.Control(handle, st::kSmartGetVersion, {}, small).ok);  // fails as before: not counted short
+}
+
 // Seek penalty, TRIM and the physical sector size come from IDENTIFY (words 217, 169
 // and 106: kIdentify is a TRIM-capable SSD with 4096-byte physical sectors) unless the
 // file states what the driver answers; without IDENTIFY only what is stated answers.

@@ -74,6 +74,22 @@ TEST(MachineCapture, RoutesReplayAsThePcAnsweredThem) {
        "answers sat property\n"},
       {"every route fails", Device("\\\\.\\PhysicalDrive0", "fails ata 1117\nfails sat 50\nfails miniport 21\n"),
        "fails sat 50\n"},
+      // Drivers that count short: the program reads the miniport's and the SMART
+      // driver's replies whole, the ATA and SAT ones as far as counted.
+      {"miniport counts nothing", Device("\\\\.\\Scsi0:", "answers miniport property\nshort miniport 0\n", &kDisk),
+       "short miniport 0\n"},
+      {"ATA counts half the block", Device("\\\\.\\PhysicalDrive0", "answers ata property\nshort ata 296\n", &kDisk),
+       "short ata 296\n"},
+      {"ATA counts part of its header",
+       Device("\\\\.\\PhysicalDrive0", "answers ata sat property\nshort ata 39\n", &kDisk), "short ata 39\n"},
+      {"SAT counts part of its header",
+       Device("\\\\.\\PhysicalDrive0", "answers sat property\nshort sat 43\n", &kDisk), "short sat 43\n"},
+      {"SMART counts part of the data",
+       Device("\\\\.\\PhysicalDrive0",
+              "answers ata smart property\nshort smart 17\nsmart\n  5 0x0033 100 100 0 10\nend\n", &kDisk),
+       "short smart 17\n"},
+      {"a limit no reply reaches", Device("\\\\.\\PhysicalDrive0", "answers ata property\nshort ata 4096\n", &kDisk),
+       "answers ata property\nsize"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
