@@ -523,8 +523,10 @@ TMachineFile TRecordingMachine::Recorded(const TRecordingOptions& options) {
   os.clock = inner.LocalTime();
   os.clock.milliseconds = 0;
   if (const std::optional<TCalendarTime> utc = inner.LocalToUtc(os.clock)) {
+    // Kept within what a machine file can state: ±14:59.
+    constexpr std::int64_t kLargestOffset = 14 * 60 + 59;
     const auto minutes = (replay::SecondsOf(os.clock) - replay::SecondsOf(*utc)) / 60;
-    os.utcOffsetMinutes = static_cast<std::int32_t>(std::clamp<std::int64_t>(minutes, -14 * 60, 14 * 60));
+    os.utcOffsetMinutes = static_cast<std::int32_t>(std::clamp<std::int64_t>(minutes, -kLargestOffset, kLargestOffset));
   }
 
   std::size_t serialIndex = 0;
