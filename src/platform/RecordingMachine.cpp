@@ -171,6 +171,13 @@ public:
   }
 
   void Finish() {
+    // The kind the path suggests gives way to the IDENTIFY the drive answered: a
+    // packet device answers IDENTIFY PACKET DEVICE and aborts IDENTIFY DEVICE, a
+    // disk the other way round.
+    if (packetIdentified) device.kind = TMachineDeviceKind::CdRom;
+    else if (diskIdentified && device.kind == TMachineDeviceKind::CdRom) device.kind = TMachineDeviceKind::Disk;
+    // Without the layout, the whole disk's partition still tells the table's style.
+    if (!layoutRead && styleTold) device.layout.style = *styleTold;
     if (size) device.size = *size;
     else if (geometrySize) device.size = *geometrySize;
     else if (wholeDiskSize) device.size = *wholeDiskSize;
@@ -203,7 +210,9 @@ private:
   std::array<bool, kMachineRouteCount> answered{};
   std::optional<std::uint64_t> size, geometrySize, wholeDiskSize;
   std::optional<std::uint32_t> logicalSectorSize;
-  bool satGood = false, thresholdsRead = false, geometryRead = false;
+  std::optional<TPartitionStyle> styleTold;
+  bool satGood = false, thresholdsRead = false, geometryRead = false, layoutRead = false;
+  bool packetIdentified = false, diskIdentified = false;
   std::optional<std::uint8_t> satStatus;
   // Per NVMe request (data type, value, sub-value), how each protocol-specific
   // property met it: index 0 the adapter's (49), 1 the device's (50).
@@ -219,6 +228,7 @@ private:
     const std::uint8_t features = registers[st::taskfile::kFeatures];
     if (command == st::atacmd::kIdentifyDevice || command == st::atacmd::kIdentifyPacketDevice) {
       device.identify = data;
+      (command == st::atacmd::kIdentifyPacketDevice ? packetIdentified : diskIdentified) = true;
     } else if (command == st::atacmd::kSmart && features == st::atacmd::kSmartReadData) {
       device.smartData = data;
     } else if (command == st::atacmd::kSmart && features == st::atacmd::kSmartReadThresholds) {
@@ -388,6 +398,9 @@ private:
     if (reply.size() < (extended ? pe::kSize : pi::kSize)) return;
     if (GetU32(reply, extended ? pe::kPartitionNumber : pi::kPartitionNumber) != 0) return;
     wholeDiskSize = GetU64(reply, extended ? pe::kPartitionLength : pi::kPartitionLength);
+    const std::uint32_t style = GetU32(reply, pe::kPartitionStyle);
+    if (extended && style <= static_cast<std::uint32_t>(TPartitionStyle::Raw))
+      styleTold = static_cast<TPartitionStyle>(style);
   }
 
   void GeometryReply(const std::vector<std::uint8_t>& reply) {
@@ -404,6 +417,7 @@ private:
     namespace l = st::layout;
     namespace pe = st::partitioninfoex;
     if (reply.size() < l::kHeaderSize) return;
+    layoutRead = true;
     TMachineLayout layout;
     const std::uint32_t style = GetU32(reply, l::kPartitionStyle);
     if (style == l::kStyleMbr) {

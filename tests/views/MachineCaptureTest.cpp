@@ -88,6 +88,17 @@ TEST(MachineCapture, RoutesReplayAsThePcAnsweredThem) {
        Device("\\\\.\\PhysicalDrive0",
               "answers ata smart property\nshort smart 17\nsmart\n  5 0x0033 100 100 0 10\nend\n", &kDisk),
        "short smart 17\n"},
+      // What the path suggests gives way to what the drive answers.
+      {"an optical drive at a disk's path",
+       Device("\\\\.\\PhysicalDrive0", "kind cdrom\nsize 1000000\nanswers ata sat geometry\n", &kDvd),
+       "fails sat scsi-status 2\n"},
+      {"a disk at an optical drive's path", Device("\\\\.\\CdRom0", "kind disk\nanswers ata sat property\n", &kDisk),
+       "kind disk\n"},
+      {"a GPT disk whose layout fails",
+       Device("\\\\.\\PhysicalDrive0",
+              "answers partition number\nfails layout 1117\nsize 1073741824\nlayout gpt\n"
+              "partition 1 start 1048576 length 4096\n"),
+       "layout gpt"},
       {"a limit no reply reaches", Device("\\\\.\\PhysicalDrive0", "answers ata property\nshort ata 4096\n", &kDisk),
        "answers ata property\nsize"},
   };
