@@ -307,6 +307,7 @@ std::string Outputs(const TMachineFile& file) {
   ReplayMachine machine{TMachineFile(file)};
   return ConsoleOutputs(machine);
 }
+
 }  // namespace
 
 std::string ConsoleOutputs(Machine& machine) {

@@ -1,6 +1,6 @@
-// The capture gives back what the program saw: drives whose routes and blocks sit at
-// the edges the recorder decides on replay, captured, exactly as the original does,
-// and the file it writes says so.
+// The capture gives back what the program saw: drives at the edges the recorder
+// decides on, once captured, replay exactly as the original, and the file it writes
+// says why.
 #include "views/MachineCapture.h"
 
 #include <gtest/gtest.h>
@@ -47,8 +47,9 @@ std::uint8_t ByteSum(const TBlock512& block) {
 }
 
 // Routes at their edges: a controller that refuses SAT (CHECK CONDITION to every
-// ATA PASS-THROUGH) while another route reads the drive; a bridge with another
-// status; a SAT route where the drive aborts what it lacks; and failing routes.
+// ATA PASS-THROUGH) while another route reads the drive, a bridge with another
+// status, a SAT route where the drive aborts what it lacks, failing routes; drivers
+// that count short; drives whose path suggests another kind; a layout that fails.
 TEST(MachineCapture, RoutesReplayAsThePcAnsweredThem) {
   const struct {
     const char* name;
