@@ -84,6 +84,20 @@ public:
     return work.exec("SELECT COUNT(*) FROM reports")[0][0].as<std::int64_t>();
   }
 
+  bool Delete(std::int64_t id) override {
+    std::lock_guard lock(mutex);
+    pqxx::work work(Connection());
+    const pqxx::result removed = work.exec_params("DELETE FROM reports WHERE id = $1", id);
+    work.commit();
+    return removed.affected_rows() > 0;
+  }
+
+  void Ping() override {
+    std::lock_guard lock(mutex);
+    pqxx::read_transaction work(Connection());
+    work.exec("SELECT 1 FROM reports LIMIT 1");
+  }
+
 private:
   pqxx::connection& Connection() {
     if (!connection || !connection->is_open()) connection = std::make_unique<pqxx::connection>(uri);
