@@ -186,8 +186,10 @@ private:
 
 template <class Json>
 std::uint32_t Word(const Json& words, std::size_t index) {
+  // Parsed words are unsigned numbers; words set by code may be signed ones.
   const auto& word = words[index];
-  return word.is_number_unsigned() ? static_cast<std::uint32_t>(word.template get<std::uint64_t>() & 0xFFFF) : 0;
+  const std::int64_t value = word.is_number_integer() ? word.template get<std::int64_t>() : 0;
+  return word.is_number_unsigned() || value >= 0 ? static_cast<std::uint32_t>(value & 0xFFFF) : 0;
 }
 
 // ATA strings hold two characters per word, the first in the high byte.
