@@ -5,12 +5,26 @@
 #include "AccessLog.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <optional>
+#include <string>
 
 namespace vexa::collector {
 
 namespace {
+
+struct TAccessEntry {
+  std::int64_t unixMillis = 0;
+  std::string remote;
+  std::string method;
+  std::string path;
+  int status = 0;
+  std::size_t bytes = 0;
+  std::optional<double> milliseconds;
+  std::optional<std::int64_t> report;
+};
 
 thread_local std::optional<std::chrono::steady_clock::time_point> requestStart;
 
@@ -74,8 +88,6 @@ std::optional<std::int64_t> StoredReport(const httplib::Request& request, const 
   return std::stoll(body);
 }
 
-}  // namespace
-
 std::string AccessLogLine(const TAccessEntry& entry) {
   std::string line = "{\"time\":" + Quoted(IsoUtc(entry.unixMillis)) + ",\"remote\":" + Quoted(entry.remote) +
                      ",\"method\":" + Quoted(entry.method) + ",\"path\":" + Quoted(entry.path) +
@@ -91,6 +103,8 @@ std::string AccessLogLine(const TAccessEntry& entry) {
   if (entry.report) line += ",\"report\":" + std::to_string(*entry.report);
   return line + "}\n";
 }
+
+}  // namespace
 
 void InstallAccessLog(httplib::Server& server) {
   server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {

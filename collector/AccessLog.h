@@ -10,24 +10,7 @@
 
 #include <httplib.h>
 
-#include <cstdint>
-#include <optional>
-#include <string>
-
 namespace vexa::collector {
-
-struct TAccessEntry {
-  std::int64_t unixMillis = 0;
-  std::string remote;
-  std::string method;
-  std::string path;
-  int status = 0;
-  std::size_t bytes = 0;
-  std::optional<double> milliseconds;
-  std::optional<std::int64_t> report;
-};
-
-std::string AccessLogLine(const TAccessEntry& entry);
 
 // Takes the server's logger and its pre-routing handler (which marks when a request
 // started, and handles nothing).

@@ -105,10 +105,11 @@ public:
 
   // Longest first, so that a serial inside an e-mail address goes with the address.
   void Prepare() {
-    std::sort(secrets.begin(), secrets.end(),
-              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-    secrets.erase(std::unique(secrets.begin(), secrets.end()), secrets.end());
     for (const std::string& secret : secrets) lowered.push_back(AsciiLower(secret));
+    std::sort(lowered.begin(), lowered.end(), [](const std::string& a, const std::string& b) {
+      return a.size() != b.size() ? a.size() > b.size() : a < b;
+    });
+    lowered.erase(std::unique(lowered.begin(), lowered.end()), lowered.end());
   }
 
   // Members named as secrets are emptied; every other text is searched.

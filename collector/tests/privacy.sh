@@ -105,7 +105,9 @@ grep -qx '302 /' "$work/crawl.txt" || fail "/ did not redirect"
 grep -qx '200 /healthz' "$work/crawl.txt" || fail "/healthz did not answer"
 [ "$(grep -c '^200 /vexa/reports.json?model=' "$work/crawl.txt")" -ge 3 ] || fail "the crawl reached no reports.json"
 echo "$(wc -l <"$work/crawl.txt") public answers hold no e-mail, serial or WWN"
-[ "$(curl -s -o /dev/null -w '%{redirect_url}' "$base/")" = "$base/vexa/" ] || fail "/ does not lead to /vexa/"
+for path in / /vexa; do
+  [ "$(curl -s -o /dev/null -w '%{redirect_url}' "$base$path")" = "$base/vexa/" ] || fail "$path does not lead to /vexa/"
+done
 [ "$(status_of "$base/healthz")" = 200 ] && [ "$(cat "$work/body")" = ok ] || fail "/healthz: $(cat "$work/body")"
 
 echo "== maintainers"
