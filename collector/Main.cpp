@@ -11,6 +11,7 @@
 #include <memory>
 #include <thread>
 
+#include "Admin.h"
 #include "Options.h"
 #include "Service.h"
 #include "Store.h"
@@ -28,8 +29,10 @@ std::unique_ptr<httplib::Server> MakeServer(const TCollectorOptions& options) {
 
 int main(int argc, char** argv) {
   TCollectorOptions options;
+  std::string adminToken;
   try {
     options = ParseCollectorOptions(argc, argv);
+    if (!options.adminTokenFile.empty()) adminToken = ReadAdminToken(options.adminTokenFile);
   } catch (const EUsageError& error) {
     std::fprintf(stderr, "vexa-collector: %s\n%s", error.what(), CollectorUsage);
     return 2;
@@ -52,6 +55,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   ConfigureService(*server, *store);
+  ConfigureAdmin(*server, *store, adminToken);
 
   // Signals are taken by one thread with sigwait, so stopping the server happens in
   // ordinary code; every thread started later inherits the blocked mask.

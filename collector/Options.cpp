@@ -9,12 +9,13 @@ namespace vexa::collector {
 
 const char* const CollectorUsage =
     "usage: vexa-collector --listen HOST:PORT [--db sqlite:PATH | --db postgresql://...]\n"
-    "                      (--cert FILE --key FILE | --insecure-http)\n"
-    "  --listen HOST:PORT   address to serve on (port 0: any free port)\n"
-    "  --db DATABASE        sqlite:PATH (default sqlite:vexa-reports.db) or a PostgreSQL URI\n"
-    "  --cert FILE          certificate chain (PEM) for HTTPS\n"
-    "  --key FILE           private key (PEM) of the certificate\n"
-    "  --insecure-http      serve plain HTTP instead of HTTPS\n";
+    "                      (--cert FILE --key FILE | --insecure-http) [--admin-token-file FILE]\n"
+    "  --listen HOST:PORT       address to serve on (port 0: any free port)\n"
+    "  --db DATABASE            sqlite:PATH (default sqlite:vexa-reports.db) or a PostgreSQL URI\n"
+    "  --cert FILE              certificate chain (PEM) for HTTPS\n"
+    "  --key FILE               private key (PEM) of the certificate\n"
+    "  --insecure-http          serve plain HTTP instead of HTTPS\n"
+    "  --admin-token-file FILE  maintainers' token (FILE's first line) for /vexa/admin/\n";
 
 namespace {
 
@@ -56,7 +57,7 @@ TCollectorOptions ParseCollectorOptions(int argc, const char* const* argv) {
       options.insecureHttp = true;
       continue;
     }
-    if (name != "--listen" && name != "--db" && name != "--cert" && name != "--key") {
+    if (name != "--listen" && name != "--db" && name != "--cert" && name != "--key" && name != "--admin-token-file") {
       throw EUsageError("unknown argument '" + std::string(name) + "'");
     }
     if (i + 1 >= argc) throw EUsageError(std::string(name) + " wants a value");
@@ -67,6 +68,8 @@ TCollectorOptions ParseCollectorOptions(int argc, const char* const* argv) {
     } else if (name == "--db") {
       CheckDatabase(value);
       options.database = value;
+    } else if (name == "--admin-token-file") {
+      options.adminTokenFile = value;
     } else if (name == "--cert") {
       options.certFile = value;
     } else {

@@ -14,6 +14,7 @@ struct TCollectorOptions {
   std::string certFile;
   std::string keyFile;
   bool insecureHttp = false;
+  std::string adminTokenFile;  // empty: no maintainer access
   bool help = false;
 };
 

@@ -103,10 +103,25 @@ public:
     return work.exec("SELECT COUNT(*) FROM reports")[0][0].as<std::int64_t>();
   }
 
+<<<<<<< HEAD
   std::int64_t SchemaVersion() override {
     std::lock_guard lock(mutex);
     pqxx::read_transaction work(Connection());
     return AppliedVersion(work);
+=======
+  bool Delete(std::int64_t id) override {
+    std::lock_guard lock(mutex);
+    pqxx::work work(Connection());
+    const pqxx::result removed = work.exec_params("DELETE FROM reports WHERE id = $1", id);
+    work.commit();
+    return removed.affected_rows() > 0;
+  }
+
+  void Ping() override {
+    std::lock_guard lock(mutex);
+    pqxx::read_transaction work(Connection());
+    work.exec("SELECT 1 FROM reports LIMIT 1");
+>>>>>>> privacy
   }
 
 private:

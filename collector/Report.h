@@ -31,5 +31,7 @@ inline constexpr std::string_view RawValueKey = "\xE5\x8E\x9F\xEF\xBF\xBD";
 // The parsed report; throws EBadReport naming the first thing wrong.
 nlohmann::json ParseReport(std::string_view text);
 TReportSummary SummarizeReport(const nlohmann::json& report);
+// True for the key of a member the report format defines (at any level).
+bool IsReportMemberName(std::string_view key);
 
 }  // namespace vexa::collector

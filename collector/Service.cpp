@@ -11,8 +11,10 @@
 #include <optional>
 #include <string>
 
+#include "AccessLog.h"
 #include "Form.h"
 #include "Pages.h"
+#include "Redact.h"
 #include "Report.h"
 
 namespace vexa::collector {
@@ -118,8 +120,20 @@ void ConfigureService(httplib::Server& server, TReportStore& store) {
              [&store](const httplib::Request& request, httplib::Response& response) {
                const auto stored = FindReport(store, request);
                if (!stored) return Refuse(response, 404, "no such report");
-               response.set_content(stored->text, "application/json; charset=utf-8");
+               response.set_content(PublicReportText(stored->text), "application/json; charset=utf-8");
              });
+  server.Get("/", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/vexa/"); });
+  server.Get("/vexa", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/vexa/"); });
+  // For load balancers and supervisors: whether this instance can reach its database.
+  server.Get("/healthz", [&store](const httplib::Request&, httplib::Response& response) {
+    try {
+      store.Ping();
+      response.set_content("ok\n", TextType);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "vexa-collector: the database does not answer: %s\n", error.what());
+      Refuse(response, 503, "the database does not answer");
+    }
+  });
   server.Get("/vexa/reports.json", [&store](const httplib::Request& request, httplib::Response& response) {
     if (!request.has_param("model")) return Refuse(response, 400, "give the model: /vexa/reports.json?model=MODEL");
     response.set_content(ReportsJson(store.OfModel(request.get_param_value("model"), MaxReportsPerAnswer)),
@@ -142,10 +156,7 @@ void ConfigureService(httplib::Server& server, TReportStore& store) {
   server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
     if (response.body.empty() && response.status == 404) Refuse(response, 404, "not found");
   });
-  server.set_logger([](const httplib::Request& request, const httplib::Response& response) {
-    std::fprintf(stderr, "%s %s %d %zu\n", request.method.c_str(), request.path.c_str(), response.status,
-                 response.body.size());
-  });
+  InstallAccessLog(server);
 }
 
 int BindService(httplib::Server& server, const std::string& host, int port) {

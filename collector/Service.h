@@ -2,8 +2,11 @@
 //   POST /vexa/submit.php             form field "data": a report; answers its number
 //   GET  /vexa/                       the newest reports and the counts per model
 //   GET  /vexa/details/N/             one report as a page
-//   GET  /vexa/details/N/report.json  one report exactly as received
-//   GET  /vexa/reports.json?model=M   the reports of one model, newest first
+//   GET  /vexa/details/N/report.json  one report as the public sees it (Redact.h)
+//   GET  /vexa/reports.json?model=M   the reports of one model, newest first, redacted
+//   GET  /  and  /vexa                redirect to /vexa/
+//   GET  /healthz                     "ok" while the database answers, else 503
+// and logs every request (AccessLog.h). The maintainers' endpoints are in Admin.h.
 #pragma once
 
 #include <httplib.h>

@@ -79,7 +79,13 @@ public:
     try {
       sqlite3_busy_timeout(db, 10000);
       Execute("PRAGMA journal_mode=WAL");
+<<<<<<< HEAD
       Migrate();
+=======
+      // A deleted report is overwritten in the file, not just unlinked from its pages.
+      Execute("PRAGMA secure_delete=ON");
+      Execute(Schema);
+>>>>>>> privacy
     } catch (...) {
       sqlite3_close(db);
       throw;
@@ -138,9 +144,28 @@ public:
     return select.Number(0);
   }
 
+<<<<<<< HEAD
   std::int64_t SchemaVersion() override {
     std::lock_guard lock(mutex);
     return AppliedVersion();
+=======
+  bool Delete(std::int64_t id) override {
+    std::lock_guard lock(mutex);
+    TStatement remove(db, "DELETE FROM reports WHERE id = ?");
+    remove.Bind(1, id).Step();
+    if (sqlite3_changes(db) == 0) return false;
+    // The log still holds the pages as they were before; moving them into the
+    // database and emptying the log leaves the report in neither. Readers of other
+    // processes may keep it from finishing, which the next delete makes up for.
+    sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    return true;
+  }
+
+  void Ping() override {
+    std::lock_guard lock(mutex);
+    TStatement select(db, "SELECT 1 FROM reports LIMIT 1");
+    select.Step();
+>>>>>>> privacy
   }
 
 private:

@@ -85,6 +85,26 @@ TEST_F(ReportStoreTest, ListsNewestFirstAndCountsPerModel) {
   EXPECT_EQ(counts[one], 1);
 }
 
+TEST_F(ReportStoreTest, DeletesOneReportForGoodAndAnswersPings) {
+  const std::string model = Model("");
+  const std::int64_t kept = store->Add({model, "1", "SSD", 0}, "{\"kept\":1}", 1);
+  const std::int64_t gone = store->Add({model, "1", "SSD", 0}, "{\"gone\":1}", 1);
+  const std::int64_t before = store->Count();
+
+  EXPECT_TRUE(store->Delete(gone));
+  EXPECT_FALSE(store->Delete(gone));
+  EXPECT_FALSE(store->Delete(gone + 1000000));
+  EXPECT_FALSE(store->Find(gone).has_value());
+  EXPECT_TRUE(store->Find(kept).has_value());
+  EXPECT_EQ(store->Count(), before - 1);
+  const auto left = store->OfModel(model, 10);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(left[0].id, kept);
+  // A deleted report's number is not handed out again.
+  EXPECT_GT(store->Add({model, "1", "SSD", 0}, "{}", 1), gone);
+  EXPECT_NO_THROW(store->Ping());
+}
+
 TEST_F(ReportStoreTest, ParallelAddsAreAllStoredUnderDistinctNumbers) {
   constexpr int Posters = 32;
   constexpr int ReportsEach = 10;

@@ -1,11 +1,22 @@
 #!/usr/bin/env python3
 """Test client of the collector.
-   client.py report [TEXT]           prints a valid report; TEXT, when given, in every text member
+   client.py report [TEXT]           prints a valid report; TEXT, when given, in every text member but the
+                                     e-mail address (which no public page shows, escaped or not)
+   client.py private EMAIL SERIAL WWN COMMENT [NVME_SERIAL]
+                                     prints a report with this e-mail, serial (IDENTIFY words 10-19), WWN (16
+                                     hex digits: words 108-111 and its text) and comment, and an nvme member
+                                     holding NVME_SERIAL under two spellings of a serial's key
+   client.py crawl URL SECRETS       requests every public page and answer reachable from URL (the host's
+                                     root) and fails when one holds a text of SECRETS (JSON: "texts", any
+                                     case, and "words", runs of IDENTIFY words as the pages and JSON show
+                                     them); prints the status and path of each answer
    client.py post URL FILE N P       posts the report in FILE N times from P parallel posters (keep-alive);
                                      prints the report numbers, fails on any other answer
    client.py hold URL SECONDS        opens a connection, sends half a request and keeps it open"""
+import html
 import http.client
 import json
+import re
 import sys
 import threading
 import time
@@ -17,9 +28,9 @@ def ata_words(text, count):
     return [ord(text[2 * i]) << 8 | ord(text[2 * i + 1]) for i in range(count)]
 
 
-def report(text=None):
+def report(text=None, serial="VX1234567890"):
     words = [0] * 256
-    words[10:20] = ata_words("VX1234567890", 10)
+    words[10:20] = ata_words(serial, 10)
     words[23:27] = ata_words("1.0", 4)
     words[27:47] = ata_words("VEXA TEST SSD 256GB", 20)
     words[60:62] = [0xFFFF, 0x0FFF]
@@ -44,6 +55,23 @@ def report(text=None):
                 return [replace(item) for item in value]
             return text if isinstance(value, str) else value
         document = replace(document)
+        document["信箱"] = ""
+    return document
+
+
+def private(email, serial, wwn, comment, nvme_serial=None):
+    document = report(serial=serial)
+    document["信箱"] = email
+    document["留言"] = comment
+    document["識別碼"][108:112] = [int(wwn[i:i + 4], 16) for i in range(0, 16, 4)]
+    document["裝置訊息"]["全球通用名稱"] = f"{wwn[0]}-{wwn[1:7]}-{wwn[7:]}"
+    if nvme_serial:
+        document["nvme"] = {"model": "VEXA TEST NVME", "serial": nvme_serial,
+                            "Serial_Number": nvme_serial.lower(), "health": {"power_on_hours": 1}}
+    return document
+
+
+def text_of(document):
     return json.dumps(document, ensure_ascii=False, separators=(",", ":"))
 
 
@@ -82,6 +110,63 @@ def post(url, path, count, parallel):
     print("\n".join(map(str, numbers)))
 
 
+def crawl(url, secrets_path):
+    with open(secrets_path, encoding="utf-8") as file:
+        secrets = json.load(file)
+    texts = [text.lower() for text in secrets["texts"]]
+    runs = []  # three words in a row, as the page's hexadecimal table and compact JSON show them
+    for words in secrets["words"]:
+        for i in range(len(words) - 2):
+            run = words[i:i + 3]
+            if any(word not in (0, 0x2020) for word in run):
+                runs.append("".join(f"<td>{word:04x}</td>" for word in run))
+                runs.append(",".join(map(str, run)))
+    root = urllib.parse.urlsplit(url)
+    queue, seen, leaks = ["/", "/healthz"], {"/", "/healthz"}, []
+
+    def follow(target):
+        parts = urllib.parse.urlsplit(urllib.parse.urljoin(f"{root.scheme}://{root.netloc}/", target))
+        if parts.netloc != root.netloc or parts.path.startswith("/vexa/admin/"):
+            return
+        address = parts.path + ("?" + parts.query if parts.query else "")
+        if address not in seen and len(seen) < 5000:
+            seen.add(address)
+            queue.append(address)
+
+    def look(address, body, kind):
+        if kind.startswith("text/html"):
+            for link in re.findall(r'href="([^"]*)"', body):
+                follow(html.unescape(link))
+        views = [body, html.unescape(body), urllib.parse.unquote_plus(body)]
+        if kind.startswith("application/json"):
+            answer = json.loads(body)
+            views.append(json.dumps(answer, ensure_ascii=False, separators=(",", ":")))
+            reports = answer["reports"] if "reports" in answer else [{"report": answer}]
+            for entry in reports:
+                if entry["report"].get("隱藏") != ["信箱", "序號", "全球通用名稱"]:
+                    leaks.append(f"{address}: a report without the list of what it hides")
+                if "id" in entry:
+                    follow(f"/vexa/details/{entry['id']}/")
+                    follow(f"/vexa/details/{entry['id']}/report.json")
+        elif re.fullmatch(r"/vexa/details/\d+/", address) and "已隱藏" not in body:
+            leaks.append(f"{address}: the page does not say what it hides")
+        for view in map(str.lower, views):
+            leaks.extend(f"{address}: holds {needle!r}" for needle in texts + runs if needle in view)
+
+    connection = http.client.HTTPConnection(root.hostname, root.port, timeout=30)
+    while queue:
+        address = queue.pop(0)
+        connection.request("GET", address)
+        answer = connection.getresponse()
+        body = answer.read().decode("utf-8")
+        print(answer.status, address)
+        if answer.status in (301, 302, 303, 307, 308):
+            follow(answer.getheader("Location"))
+        look(address, body, answer.getheader("Content-Type", ""))
+    if leaks:
+        sys.exit("crawl:\n" + "\n".join(sorted(set(leaks))[:50]))
+
+
 def hold(url, seconds):
     parts, connection = connect(url)
     connection.connect()
@@ -93,7 +178,11 @@ def hold(url, seconds):
 if __name__ == "__main__":
     command = sys.argv[1]
     if command == "report":
-        print(report(sys.argv[2] if len(sys.argv) > 2 else None), end="")
+        print(text_of(report(sys.argv[2] if len(sys.argv) > 2 else None)), end="")
+    elif command == "private":
+        print(text_of(private(*sys.argv[2:])), end="")
+    elif command == "crawl":
+        crawl(sys.argv[2], sys.argv[3])
     elif command == "post":
         post(sys.argv[2], sys.argv[3], int(sys.argv[4]), int(sys.argv[5]))
     elif command == "hold":
