@@ -103,12 +103,12 @@ public:
     return work.exec("SELECT COUNT(*) FROM reports")[0][0].as<std::int64_t>();
   }
 
-<<<<<<< HEAD
   std::int64_t SchemaVersion() override {
     std::lock_guard lock(mutex);
     pqxx::read_transaction work(Connection());
     return AppliedVersion(work);
-=======
+  }
+
   bool Delete(std::int64_t id) override {
     std::lock_guard lock(mutex);
     pqxx::work work(Connection());
@@ -121,7 +121,6 @@ public:
     std::lock_guard lock(mutex);
     pqxx::read_transaction work(Connection());
     work.exec("SELECT 1 FROM reports LIMIT 1");
->>>>>>> privacy
   }
 
 private:

@@ -79,13 +79,9 @@ public:
     try {
       sqlite3_busy_timeout(db, 10000);
       Execute("PRAGMA journal_mode=WAL");
-<<<<<<< HEAD
-      Migrate();
-=======
       // A deleted report is overwritten in the file, not just unlinked from its pages.
       Execute("PRAGMA secure_delete=ON");
-      Execute(Schema);
->>>>>>> privacy
+      Migrate();
     } catch (...) {
       sqlite3_close(db);
       throw;
@@ -144,11 +140,11 @@ public:
     return select.Number(0);
   }
 
-<<<<<<< HEAD
   std::int64_t SchemaVersion() override {
     std::lock_guard lock(mutex);
     return AppliedVersion();
-=======
+  }
+
   bool Delete(std::int64_t id) override {
     std::lock_guard lock(mutex);
     TStatement remove(db, "DELETE FROM reports WHERE id = ?");
@@ -165,7 +161,6 @@ public:
     std::lock_guard lock(mutex);
     TStatement select(db, "SELECT 1 FROM reports LIMIT 1");
     select.Step();
->>>>>>> privacy
   }
 
 private:

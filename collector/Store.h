@@ -42,16 +42,13 @@ public:
   // The most reported models first, then by name.
   virtual std::vector<TModelCount> CountsPerModel(int limit) = 0;
   virtual std::int64_t Count() = 0;
-<<<<<<< HEAD
   // The number of schema changes applied to the database.
   virtual std::int64_t SchemaVersion() = 0;
-=======
   // Removes the report for good (its number is not handed out again); false when
   // there was none.
   virtual bool Delete(std::int64_t id) = 0;
   // Asks the database a trivial question; throws when it cannot answer.
   virtual void Ping() = 0;
->>>>>>> privacy
 };
 
 // Throws when the database has changes this collector does not know: a newer one
