@@ -106,7 +106,7 @@ pages = ["", f"details/{min(int(a[0]) for a in answers)}/", "reports.json?model=
 for page in pages:
     bodies = [get(n, page) for n in range(len(urls))]
     assert all(body == bodies[0] for body in bodies), f"the collectors differ on /vexa/{page}"
-assert f"<p>共 {count} 份報告。</p>".encode() in get(0, ""), "the index does not count every report"
+assert f"<p>共 {count} 份報告。".encode() in get(0, ""), "the index does not count every report"
 assert len(json.loads(get(0, pages[2]))["reports"]) == count, "reports.json does not list every report"
 PY
 
