@@ -1,15 +1,32 @@
 #!/usr/bin/env python3
 """Test client of the collector.
+   client.py [--from ADDRESS] COMMAND ...   connects from ADDRESS (any of 127.0.0.0/8 is this host)
    client.py report [TEXT]           prints a valid report; TEXT, when given, in every text member
    client.py post URL FILE N P       posts the report in FILE N times from P parallel posters (keep-alive);
                                      prints the report numbers, fails on any other answer
-   client.py hold URL SECONDS        opens a connection, sends half a request and keeps it open"""
+   client.py hold URL SECONDS        opens a connection, sends half a request and keeps it open
+ and the misbehaving clients (each prints what the service answered: a status, 0 for none):
+   client.py sized BYTES             prints a submit body of exactly BYTES bytes holding a valid report
+   client.py bad NAME                prints a body that is not a report (see BAD), or "in-string", which is one
+   client.py chunked URL FILE|-      posts FILE chunked, or (-) an endless chunked body; prints the status
+   client.py trickle URL head|body SECONDS   sends the head, or the body after it, a byte every SECONDS;
+                                     prints the status and the seconds until the answer
+   client.py swarm URL N             opens N connections that trickle a head; prints "held H refused R" (503 or
+                                     closed within a second), then waits for the held ones' answers: "408 H"
+   client.py flood URL FILE|- N [FORWARDED-FOR]   N posts of FILE (or GETs) in a row; prints "STATUS COUNT"
+                                     lines and "retry-after MIN MAX"
+   client.py watch URL STOPFILE      GETs URL on a new connection every 0.2 s until STOPFILE exists; prints
+                                     "requests N failed F slowest SECONDS"."""
 import http.client
 import json
+import select
+import socket
 import sys
 import threading
 import time
 import urllib.parse
+
+source = None  # the address connections are made from
 
 
 def ata_words(text, count):
@@ -17,7 +34,7 @@ def ata_words(text, count):
     return [ord(text[2 * i]) << 8 | ord(text[2 * i + 1]) for i in range(count)]
 
 
-def report(text=None):
+def report(text=None, comment=None):
     words = [0] * 256
     words[10:20] = ata_words("VX1234567890", 10)
     words[23:27] = ata_words("1.0", 4)
@@ -36,6 +53,8 @@ def report(text=None):
     document = {"timestamp": 1473379200, "app版本": "16.09.09", "win版本": "10.0.19045", "信箱": "",
                 "留言": "測試 & 100% + more", "裝置訊息": device, "裝置詳細資訊": details,
                 "smart屬性": attributes, "識別碼": words}
+    if comment is not None:
+        document["留言"] = comment
     if text is not None:
         def replace(value):
             if isinstance(value, dict):
@@ -49,7 +68,206 @@ def report(text=None):
 
 def connect(url):
     parts = urllib.parse.urlsplit(url)
-    return parts, http.client.HTTPConnection(parts.hostname, parts.port, timeout=30)
+    return parts, http.client.HTTPConnection(parts.hostname, parts.port, timeout=30,
+                                             source_address=(source, 0) if source else None)
+
+
+def raw_connect(url):
+    parts = urllib.parse.urlsplit(url)
+    sock = socket.create_connection((parts.hostname, parts.port), timeout=30,
+                                    source_address=(source, 0) if source else None)
+    return parts, sock
+
+
+def form(document):
+    return b"data=" + urllib.parse.quote_plus(document).encode()
+
+
+def sized(size):
+    base = len(form(report(comment="").encode()))
+    if size < base:
+        sys.exit(f"sized: a report takes at least {base} bytes")
+    body = form(report(comment="x" * (size - base)).encode())
+    assert len(body) == size
+    sys.stdout.buffer.write(body)
+
+
+def with_comment(raw):
+    """A valid report whose comment holds the bytes raw, which need not be UTF-8."""
+    marker = "COMMENT-MARKER"
+    return report(comment=marker).encode().replace(marker.encode(), raw)
+
+
+BAD = {
+    "not-json": lambda: b"not json",
+    "members": lambda: b'{"a":1}',
+    "kind": lambda: report().replace('"容量":256060514304', '"容量":"256060514304"').encode(),
+    "arrays": lambda: b"[" * 10000 + b"]" * 10000,
+    "objects": lambda: b'{"a":' * 10000 + b"0" + b"}" * 10000,
+    "overlong": lambda: with_comment(b"\xc0\xaf"),
+    "surrogate": lambda: with_comment(b"\xed\xa0\x80"),
+    "truncated": lambda: report().encode() + b"\xe5\x8e",
+    "in-string": lambda: with_comment(b"[" * 10000 + b"{" * 10000),
+}
+
+
+def answer(sock, seconds=30):
+    """The status of the answer on sock (0 when it closed or failed without one), read whole."""
+    sock.settimeout(seconds)
+    data = b""
+    try:
+        while b"\r\n\r\n" not in data:
+            more = sock.recv(65536)
+            if not more:
+                break
+            data += more
+        head, _, body = data.partition(b"\r\n\r\n")
+        length = 0
+        for line in head.split(b"\r\n")[1:]:
+            name, _, value = line.partition(b":")
+            if name.strip().lower() == b"content-length":
+                length = int(value)
+        while len(body) < length:
+            more = sock.recv(65536)
+            if not more:
+                break
+            body += more
+    except OSError:
+        pass
+    fields = data.split(b" ", 2)
+    return int(fields[1]) if len(fields) > 1 and fields[1].isdigit() else 0
+
+
+def request_head(parts, extra):
+    return (f"POST {parts.path} HTTP/1.1\r\nHost: {parts.hostname}\r\n"
+            f"Content-Type: application/x-www-form-urlencoded\r\n{extra}\r\n").encode()
+
+
+def chunked(url, path):
+    parts, sock = raw_connect(url)
+    sock.sendall(request_head(parts, "Transfer-Encoding: chunked\r\n"))
+    if path != "-":
+        with open(path, "rb") as file:
+            body = file.read()
+        for start in range(0, len(body), 1000):
+            piece = body[start:start + 1000]
+            sock.sendall(b"%x\r\n%s\r\n" % (len(piece), piece))
+        sock.sendall(b"0\r\n\r\n")
+        print(answer(sock))
+        return
+    piece = b"data=" + b"a" * 4091
+    chunk, sent, ends = b"%x\r\n%s\r\n" % (len(piece), piece), 0, time.monotonic() + 30
+    pending = chunk
+    while time.monotonic() < ends:
+        readable, writable, _ = select.select([sock], [sock], [], 1)
+        if readable:
+            break
+        if writable:
+            try:
+                count = sock.send(pending)
+            except OSError:
+                break
+            sent += count
+            pending = pending[count:] or chunk
+    print(answer(sock))
+
+
+def trickle(url, part, interval):
+    parts, sock = raw_connect(url)
+    body = b"data=" + b"x" * 95
+    head = request_head(parts, f"Content-Length: {len(body)}\r\n")
+    started = time.monotonic()
+    if part == "body":
+        sock.sendall(head)
+    for byte in head + body if part == "head" else body:
+        if select.select([sock], [], [], interval)[0]:
+            break
+        try:
+            sock.send(bytes([byte]))
+        except OSError:
+            break
+    status = answer(sock, 60)
+    print(status, round(time.monotonic() - started, 1))
+
+
+def swarm(url, count):
+    sockets = []
+    for _ in range(count):
+        parts, sock = raw_connect(url)
+        try:
+            sock.send(b"GET ")
+        except OSError:
+            pass
+        sockets.append(sock)
+    time.sleep(1)
+    held = [sock for sock in sockets if not select.select([sock], [], [], 0)[0]]
+    refused = [sock for sock in sockets if sock not in held]
+    print("held", len(held), "refused", len(refused), flush=True)
+    for sock in refused:
+        status = answer(sock, 5)
+        if status not in (0, 503):
+            sys.exit(f"swarm: a refused connection was answered {status}")
+    statuses = {}
+    for sock in held:
+        for byte in b"/vexa/ HTTP/1.1\r\nHost: x\r\n\r\n":
+            if select.select([sock], [], [], 1)[0]:
+                break
+            try:
+                sock.send(bytes([byte]))
+            except OSError:
+                break
+        status = answer(sock, 60)
+        statuses[status] = statuses.get(status, 0) + 1
+    print(" ".join(f"{status} {number}" for status, number in sorted(statuses.items())))
+
+
+def flood(url, path, count, forwarded=None):
+    parts, connection = connect(url)
+    body = None
+    if path != "-":
+        with open(path, "rb") as file:
+            body = file.read()
+    headers = {"Content-Type": "application/x-www-form-urlencoded"}
+    if forwarded:
+        headers["X-Forwarded-For"] = forwarded
+    statuses, waits = {}, []
+    for _ in range(count):
+        try:
+            connection.request("POST" if body is not None else "GET", parts.path, body, headers)
+            response = connection.getresponse()
+            response.read()
+            status = response.status
+            if status == 429:
+                waits.append(int(response.getheader("Retry-After", "0")))
+        except (OSError, http.client.HTTPException):
+            connection.close()
+            status = 0
+        statuses[status] = statuses.get(status, 0) + 1
+    for status, number in sorted(statuses.items()):
+        print(status, number)
+    print("retry-after", min(waits, default=0), max(waits, default=0))
+
+
+def watch(url, stopfile):
+    import os
+    count = failed = 0
+    slowest = 0.0
+    ends = time.monotonic() + 300
+    while not os.path.exists(stopfile) and time.monotonic() < ends:
+        parts, connection = connect(url)
+        started = time.monotonic()
+        try:
+            connection.request("GET", parts.path)
+            response = connection.getresponse()
+            response.read()
+            failed += response.status != 200
+        except (OSError, http.client.HTTPException):
+            failed += 1
+        connection.close()
+        slowest = max(slowest, time.monotonic() - started)
+        count += 1
+        time.sleep(0.2)
+    print("requests", count, "failed", failed, "slowest", round(slowest, 2))
 
 
 def post(url, path, count, parallel):
@@ -91,6 +309,9 @@ def hold(url, seconds):
 
 
 if __name__ == "__main__":
+    if sys.argv[1] == "--from":
+        source = sys.argv[2]
+        del sys.argv[1:3]
     command = sys.argv[1]
     if command == "report":
         print(report(sys.argv[2] if len(sys.argv) > 2 else None), end="")
@@ -98,3 +319,19 @@ if __name__ == "__main__":
         post(sys.argv[2], sys.argv[3], int(sys.argv[4]), int(sys.argv[5]))
     elif command == "hold":
         hold(sys.argv[2], float(sys.argv[3]))
+    elif command == "sized":
+        sized(int(sys.argv[2]))
+    elif command == "bad":
+        sys.stdout.buffer.write(BAD[sys.argv[2]]())
+    elif command == "chunked":
+        chunked(sys.argv[2], sys.argv[3])
+    elif command == "trickle":
+        trickle(sys.argv[2], sys.argv[3], float(sys.argv[4]))
+    elif command == "swarm":
+        swarm(sys.argv[2], int(sys.argv[3]))
+    elif command == "flood":
+        flood(sys.argv[2], sys.argv[3], int(sys.argv[4]), sys.argv[5] if len(sys.argv) > 5 else None)
+    elif command == "watch":
+        watch(sys.argv[2], sys.argv[3])
+    else:
+        sys.exit(f"unknown command {command}")
