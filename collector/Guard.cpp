@@ -326,8 +326,6 @@ public:
         changes_(settings.changesPerMinute),
         pages_(settings.pagesPerMinute) {}
 
-  const TGuardSettings& Settings() const { return settings_; }
-
   void Install(httplib::Server& server) {
     server.set_expect_100_continue_handler([this](const httplib::Request& request, httplib::Response& response) {
       return Admit(request, response) ? 100 : response.status;
@@ -383,10 +381,13 @@ public:
       connection.BeginRequest(first ? firstDeadline : TClock::now() + settings_.requestTimeout, RequestByteLimit());
       state.admitted = state.closeAfter = false;
       bool closed = false;
+      // The library catches what handlers throw; anything else ends only this connection.
       try {
         served = process(connection, left == 1, closed);
       } catch (const std::exception& error) {
         std::fprintf(stderr, "vexa-collector: %s: %s\n", connection.Peer().c_str(), error.what());
+        served = false;
+      } catch (...) {
         served = false;
       }
       const bool cutShort = connection.Expired() || connection.Overflowed();
@@ -425,6 +426,13 @@ public:
         Refuse(*state, request, response, 413, "the body is larger than " + std::to_string(settings_.maxBodyBytes) + " bytes");
         return false;
       }
+    }
+    // The library would read a body of no declared length until the client closes, which
+    // a client that keeps its connection never does.
+    const bool sends = request.method == "POST" || request.method == "PUT" || request.method == "PATCH";
+    if (sends && !request.has_header("Content-Length") && !request.has_header("Transfer-Encoding")) {
+      Refuse(*state, request, response, 411, "give the body's Content-Length, or send it chunked");
+      return false;
     }
     const bool page = request.method == "GET" || request.method == "HEAD" || request.method == "OPTIONS";
     const int wait = (page ? pages_ : changes_).Take(ClientOf(*state, request), TClock::now());

@@ -60,6 +60,7 @@ post 127.0.0.2 413 "larger than 65536 bytes" --data-binary "@$work/over.txt"
 post 127.0.0.2 413 "larger than 65536 bytes" --data-binary "@$work/over.txt" -H "Expect: 100-continue"
 post 127.0.0.2 413 "larger than 65536 bytes" --data-binary "@$work/over.txt" -H "Content-Length: 99999999999999999999999"
 post 127.0.0.2 400 "not a number" --data-binary "@$work/at.txt" -H "Content-Length: 1e3"
+post 127.0.0.2 411 "Content-Length" -X POST --max-time 2
 [ "$(client --from 127.0.0.2 chunked "${url}submit.php" "$work/at.txt")" = 200 ] || fail "a chunked body at the limit was refused"
 expected=$((expected + 1))
 [ "$(client --from 127.0.0.2 chunked "${url}submit.php" "$work/over.txt")" = 413 ] || fail "a chunked body over the limit was taken"
