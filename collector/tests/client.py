@@ -84,6 +84,8 @@ def raw_connect(url, tls=True):
         context = ssl.create_default_context()
         context.check_hostname = False
         context.verify_mode = ssl.CERT_NONE
+        # TLS 1.3 would turn the socket readable for the session tickets, which are no answer.
+        context.maximum_version = ssl.TLSVersion.TLSv1_2
         sock = context.wrap_socket(sock)
     return parts, sock
 
@@ -122,47 +124,16 @@ BAD = {
 }
 
 
-def arrived(sock, seconds):
-    """What the service sent within the seconds (b"" when it closed), None when nothing came. Over
-    TLS the socket also turns readable for records that carry no data, such as session tickets."""
-    if not select.select([sock], [], [], seconds)[0]:
-        return None
-    sock.setblocking(False)
-    try:
-        return sock.recv(65536)
-    except (BlockingIOError, ssl.SSLWantReadError):
-        return None
-    except OSError:
-        return b""
-    finally:
-        sock.settimeout(30)
-
-
-def answer(sock, seconds=30, data=b""):
-    """The status of the answer on sock (0 when it closed or failed without one), read whole; data
-    is its start, when already read."""
+def answer(sock, seconds=30):
+    """The status of the answer on sock, read whole; 0 when it closed or failed without one."""
     sock.settimeout(seconds)
+    response = http.client.HTTPResponse(sock)
     try:
-        while b"\r\n\r\n" not in data:
-            more = sock.recv(65536)
-            if not more:
-                break
-            data += more
-        head, _, body = data.partition(b"\r\n\r\n")
-        length = 0
-        for line in head.split(b"\r\n")[1:]:
-            name, _, value = line.partition(b":")
-            if name.strip().lower() == b"content-length":
-                length = int(value)
-        while len(body) < length:
-            more = sock.recv(65536)
-            if not more:
-                break
-            body += more
-    except OSError:
-        pass
-    fields = data.split(b" ", 2)
-    return int(fields[1]) if len(fields) > 1 and fields[1].isdigit() else 0
+        response.begin()
+        response.read()
+        return response.status
+    except (OSError, http.client.HTTPException):
+        return 0
 
 
 def request_head(parts, extra):
@@ -183,19 +154,16 @@ def chunked(url, path):
         print(answer(sock))
         return
     piece = b"data=" + b"a" * 4091
-    chunk, sent, ends = b"%x\r\n%s\r\n" % (len(piece), piece), 0, time.monotonic() + 30
-    pending = chunk
+    chunk = pending = b"%x\r\n%s\r\n" % (len(piece), piece)
+    ends = time.monotonic() + 30
     while time.monotonic() < ends:
         readable, writable, _ = select.select([sock], [sock], [], 1)
         if readable:
             break
-        if writable:
-            try:
-                count = sock.send(pending)
-            except OSError:
-                break
-            sent += count
-            pending = pending[count:] or chunk
+        try:
+            pending = pending[sock.send(pending) if writable else 0:] or chunk
+        except OSError:
+            break
     print(answer(sock))
 
 
@@ -208,16 +176,14 @@ def trickle(url, part, interval):
         sock.sendall(head)
     # The start of a TLS handshake record, and never its end.
     hello = b"\x16\x03\x01\x02\x00\x01" + b"\x00" * 100
-    data = None
     for byte in {"head": head + body, "body": body, "hello": hello}[part]:
-        data = arrived(sock, interval)
-        if data is not None:
+        if select.select([sock], [], [], interval)[0]:
             break
         try:
             sock.send(bytes([byte]))
         except OSError:
             break
-    status = answer(sock, 60, data or b"")
+    status = answer(sock, 60)
     print(status, round(time.monotonic() - started, 1))
 
 

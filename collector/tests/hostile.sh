@@ -27,7 +27,6 @@ done
 
 start limits --insecure-http --request-timeout 3 --rate-limit 30 --page-rate-limit 120 --max-client-connections 4
 limits_pid=$pid
-limits_url=$url
 # Clients in the background are python itself, so that the clean-up's kill reaches them.
 python3 "$here/client.py" --from 127.0.0.9 watch "$url" "$work/stop" >"$work/watch.out" &
 watcher=$!
