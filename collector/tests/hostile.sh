@@ -106,8 +106,8 @@ post 127.0.0.7 200 "" --data-urlencode "data@$work/report.json"
 wait "$flooder" || fail "the flooder failed"
 accepted=$(sed -n 's/^200 //p' "$work/flood.out")
 refused=$(sed -n 's/^429 //p' "$work/flood.out")
-# 30 at once, and one more each 2 s while the flood lasts.
-[[ "$accepted" =~ ^3[0-2]$ && $((accepted + refused)) = 40 ]] || fail "a flood of 40 posts: $(cat "$work/flood.out")"
+# 30 at once, and one more each 2 s while the flood lasts (a slow store makes it last longer).
+[[ "$accepted" =~ ^3[0-5]$ && $((accepted + refused)) = 40 ]] || fail "a flood of 40 posts: $(cat "$work/flood.out")"
 read -r _ least most < <(grep retry-after "$work/flood.out")
 [ "$least" -ge 1 ] && [ "$most" -le 2 ] || fail "429 said Retry-After $least to $most, not 1 or 2 s"
 expected=$((expected + accepted))
