@@ -106,11 +106,9 @@ std::string AccessLogLine(const TAccessEntry& entry) {
 
 }  // namespace
 
+void NoteRequestStart() { requestStart = std::chrono::steady_clock::now(); }
+
 void InstallAccessLog(httplib::Server& server) {
-  server.set_pre_routing_handler([](const httplib::Request&, httplib::Response&) {
-    requestStart = std::chrono::steady_clock::now();
-    return httplib::Server::HandlerResponse::Unhandled;
-  });
   server.set_logger([](const httplib::Request& request, const httplib::Response& response) {
     TAccessEntry entry;
     entry.unixMillis = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -12,8 +12,10 @@
 
 namespace vexa::collector {
 
-// Takes the server's logger and its pre-routing handler (which marks when a request
-// started, and handles nothing).
+// Takes the server's logger. The server has one pre-routing handler, which the
+// client guard owns; it calls NoteRequestStart first, so that the log can time each
+// request from its routing to its answer.
 void InstallAccessLog(httplib::Server& server);
+void NoteRequestStart();
 
 }  // namespace vexa::collector

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "Admin.h"
+#include "Guard.h"
 #include "Options.h"
 #include "Service.h"
 #include "Store.h"
@@ -21,8 +22,14 @@ using namespace vexa::collector;
 namespace {
 
 std::unique_ptr<httplib::Server> MakeServer(const TCollectorOptions& options) {
-  if (options.insecureHttp) return std::make_unique<httplib::Server>();
-  return std::make_unique<httplib::SSLServer>(options.certFile.c_str(), options.keyFile.c_str());
+  TGuardSettings limits;
+  limits.maxBodyBytes = options.maxBodyBytes;
+  limits.requestTimeout = std::chrono::seconds(options.requestTimeoutSeconds);
+  limits.connectionsPerClient = options.connectionsPerClient;
+  limits.changesPerMinute = options.changesPerMinute;
+  limits.pagesPerMinute = options.pagesPerMinute;
+  limits.trustedProxy = options.trustedProxy;
+  return MakeGuardedServer(limits, options.insecureHttp ? std::string() : options.certFile, options.keyFile);
 }
 
 }  // namespace
@@ -54,7 +61,7 @@ int main(int argc, char** argv) {
                  options.certFile.c_str(), options.keyFile.c_str());
     return 2;
   }
-  ConfigureService(*server, *store);
+  ConfigureService(*server, *store, options.maxBodyBytes);
   ConfigureAdmin(*server, *store, adminToken);
 
   // Signals are taken by one thread with sigwait, so stopping the server happens in

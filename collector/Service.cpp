@@ -13,6 +13,7 @@
 
 #include "AccessLog.h"
 #include "Form.h"
+#include "Guard.h"
 #include "Pages.h"
 #include "Redact.h"
 #include "Report.h"
@@ -37,14 +38,16 @@ void SendPage(httplib::Response& response, const std::string& html) {
   response.set_content(html, "text/html; charset=utf-8");
 }
 
-// Reads the whole body, at most MaxBodyBytes; none when it was too large (status 413
-// set) or could not be read (status 400 set).
+// Reads the whole body, at most maxBodyBytes; none when it was too large (status 413
+// set) or could not be read (status 400 set). A declared length over the limit is
+// refused before here; a chunked body is cut off by the receiver as soon as it grows
+// past it.
 std::optional<std::string> ReadBody(const httplib::Request& request, httplib::Response& response,
-                                    const httplib::ContentReader& reader) {
+                                    const httplib::ContentReader& reader, std::size_t maxBodyBytes) {
   std::string body;
   bool tooLarge = false;
   const auto receive = [&](const char* data, std::size_t length) {
-    tooLarge = body.size() + length > MaxBodyBytes;
+    tooLarge = body.size() + length > maxBodyBytes;
     if (!tooLarge) body.append(data, length);
     return !tooLarge;
   };
@@ -61,7 +64,7 @@ std::optional<std::string> ReadBody(const httplib::Request& request, httplib::Re
   }
   // The library refuses a declared length above the limit by itself, with status 413.
   if (tooLarge || response.status == 413) {
-    Refuse(response, 413, "the body is larger than 1 MiB");
+    Refuse(response, 413, "the body is larger than " + std::to_string(maxBodyBytes) + " bytes");
     return std::nullopt;
   }
   if (!complete) {
@@ -72,8 +75,8 @@ std::optional<std::string> ReadBody(const httplib::Request& request, httplib::Re
 }
 
 void Submit(TReportStore& store, const httplib::Request& request, httplib::Response& response,
-            const httplib::ContentReader& reader) {
-  const std::optional<std::string> body = ReadBody(request, response, reader);
+            const httplib::ContentReader& reader, std::size_t maxBodyBytes) {
+  const std::optional<std::string> body = ReadBody(request, response, reader, maxBodyBytes);
   if (!body) return;
   const std::optional<std::string> text = FormField(*body, "data");
   if (!text) return Refuse(response, 400, "the form has no field 'data'");
@@ -94,19 +97,20 @@ std::optional<TStoredReport> FindReport(TReportStore& store, const httplib::Requ
 
 }  // namespace
 
-void ConfigureService(httplib::Server& server, TReportStore& store) {
+void ConfigureService(httplib::Server& server, TReportStore& store, std::size_t maxBodyBytes) {
   server.new_task_queue = [] { return new httplib::ThreadPool(ServerThreads); };
   server.set_read_timeout(ReadTimeoutSeconds);
   server.set_write_timeout(ReadTimeoutSeconds);
   server.set_keep_alive_timeout(ReadTimeoutSeconds);
-  server.set_payload_max_length(MaxBodyBytes);
+  server.set_payload_max_length(maxBodyBytes);
   // Headers and body leave in separate writes; without this a client's delayed
   // acknowledgement holds every answer's body back for tens of milliseconds.
   server.set_tcp_nodelay(true);
 
-  server.Post("/vexa/submit.php",
-              [&store](const httplib::Request& request, httplib::Response& response,
-                       const httplib::ContentReader& reader) { Submit(store, request, response, reader); });
+  server.Post("/vexa/submit.php", [&store, maxBodyBytes](const httplib::Request& request, httplib::Response& response,
+                                                         const httplib::ContentReader& reader) {
+    Submit(store, request, response, reader, maxBodyBytes);
+  });
   server.Get("/vexa/", [&store](const httplib::Request&, httplib::Response& response) {
     SendPage(response, IndexPage(store.Latest(ListedReports), store.CountsPerModel(ListedModels), store.Count()));
   });
@@ -153,7 +157,8 @@ void ConfigureService(httplib::Server& server, TReportStore& store) {
                      what.c_str());
         Refuse(response, 500, "the service failed; try again later");
       });
-  server.set_error_handler([](const httplib::Request&, httplib::Response& response) {
+  server.set_error_handler([](const httplib::Request& request, httplib::Response& response) {
+    ExplainCutShortRequest(request, response);
     if (response.body.empty() && response.status == 404) Refuse(response, 404, "not found");
   });
   InstallAccessLog(server);

@@ -14,18 +14,20 @@
 #include <cstddef>
 #include <string>
 
+#include "Limits.h"
 #include "Store.h"
 
 namespace vexa::collector {
 
-inline constexpr std::size_t MaxBodyBytes = 1 << 20;
 // Connections are served by a pool; a client that stops sending loses its thread
-// after the read time-out, so a few slow clients cannot starve the others.
+// after the read time-out, one that trickles at its request's deadline, and one
+// address holds only a few threads at once (Guard.h).
 inline constexpr int ServerThreads = 32;
 inline constexpr int ReadTimeoutSeconds = 5;
 
-// The store must outlive the server.
-void ConfigureService(httplib::Server& server, TReportStore& store);
+// The store must outlive the server. The pre-routing and Expect: 100-continue handlers
+// belong to the guard (Guard.h) on a server it made.
+void ConfigureService(httplib::Server& server, TReportStore& store, std::size_t maxBodyBytes = DefaultMaxBodyBytes);
 // Binds to host and port (0: any free port) and returns the port, or -1 with errno set.
 int BindService(httplib::Server& server, const std::string& host, int port);
 
