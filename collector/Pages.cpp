@@ -203,6 +203,7 @@ std::string DetailsPage(const TStoredReport& stored) {
 std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vector<TModelCount>& counts,
                       std::int64_t total) {
   std::string html = PageStart("Vexa 裝置報告");
+  html += "<p><a href=\"/vexa/models/\">各型號統計</a>: 通電時間、重新分配與掛起扇區、主機寫入量。</p>\n";
   html += "<p>共 " + std::to_string(total) + " 份報告。</p>\n<h2>最新報告</h2>\n<table>\n";
   html += "<tr><th>#</th><th>收到於</th><th>型號</th><th>韌體</th><th>類型</th><th>容量</th></tr>\n";
   for (const TStoredReport& stored : latest) {
@@ -219,6 +220,10 @@ std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vecto
   }
   return html + "</table>\n" + PageEnd;
 }
+
+std::string PageHead(const std::string& title) { return PageStart(title); }
+
+std::string PageFoot() { return PageEnd; }
 
 std::string ReportsJson(const std::vector<TStoredReport>& reports) {
   std::string json = "{\"reports\":[";

@@ -15,6 +15,9 @@ std::string DetailsPage(const TStoredReport& stored);
 // The newest reports and the number of reports per model.
 std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vector<TModelCount>& counts,
                       std::int64_t total);
+// The start of every page up to its heading, with the shared style sheet, and its end.
+std::string PageHead(const std::string& title);
+std::string PageFoot();
 // {"reports":[{"id":N,"received":UNIX,"model":"...","firmware":"...","report":{...}}...]}
 std::string ReportsJson(const std::vector<TStoredReport>& reports);
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Form.h"
+#include "ModelPages.h"
 #include "Pages.h"
 #include "Report.h"
 
@@ -22,6 +23,7 @@ namespace {
 constexpr int ListedReports = 50;
 constexpr int ListedModels = 200;
 constexpr int MaxReportsPerAnswer = 1000;
+constexpr int MaxListedModels = 5000;
 constexpr const char* TextType = "text/plain; charset=utf-8";
 
 void Refuse(httplib::Response& response, int status, const std::string& reason) {
@@ -124,6 +126,30 @@ void ConfigureService(httplib::Server& server, TReportStore& store) {
     if (!request.has_param("model")) return Refuse(response, 400, "give the model: /vexa/reports.json?model=MODEL");
     response.set_content(ReportsJson(store.OfModel(request.get_param_value("model"), MaxReportsPerAnswer)),
                          "application/json; charset=utf-8");
+  });
+
+  // The path arrives URL-decoded; a model that is not UTF-8 cannot have been stored.
+  const auto modelOf = [](const httplib::Request& request) -> std::optional<std::string> {
+    const std::string model = request.matches[1].str();
+    if (!IsValidUtf8(model)) return std::nullopt;
+    return model;
+  };
+  server.Get("/vexa/models/", [&store](const httplib::Request&, httplib::Response& response) {
+    const auto models = store.Models(MaxListedModels);
+    SendPage(response, ModelsPage(models, models.size() == MaxListedModels));
+  });
+  server.Get(R"(/vexa/models/(.*)/figures\.json)",
+             [&store, modelOf](const httplib::Request& request, httplib::Response& response) {
+               const auto model = modelOf(request);
+               const auto figures = model ? store.FiguresOfModel(*model) : std::nullopt;
+               if (!figures) return Refuse(response, 404, "no such model");
+               response.set_content(FiguresJson(*figures), "application/json; charset=utf-8");
+             });
+  server.Get(R"(/vexa/models/(.*)/)", [&store, modelOf](const httplib::Request& request, httplib::Response& response) {
+    const auto model = modelOf(request);
+    const auto figures = model ? store.FiguresOfModel(*model) : std::nullopt;
+    if (!figures) return Refuse(response, 404, "no such model");
+    SendPage(response, ModelPage(*figures));
   });
 
   server.set_exception_handler(

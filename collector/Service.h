@@ -4,6 +4,7 @@
 //   GET  /vexa/details/N/             one report as a page
 //   GET  /vexa/details/N/report.json  one report exactly as received
 //   GET  /vexa/reports.json?model=M   the reports of one model, newest first
+//   GET  /vexa/models/...             what the reports say about each model (ModelPages.h)
 #pragma once
 
 #include <httplib.h>
