@@ -82,8 +82,8 @@ std::optional<std::int64_t> HoursOfText(std::string_view text) {
 std::string AtaSerial(const nlohmann::json& words) {
   std::string serial;
   for (std::size_t i = 10; i < 20; ++i) {
-    const std::uint64_t word = words[i].is_number_unsigned() ? words[i].get<std::uint64_t>() : 0;
-    for (const std::uint64_t byte : {(word >> 8) & 0xFF, word & 0xFF})
+    const std::int64_t word = words[i].is_number_integer() ? words[i].get<std::int64_t>() : 0;
+    for (const std::int64_t byte : {(word >> 8) & 0xFF, word & 0xFF})
       serial += byte > 0x20 && byte < 0x7F ? static_cast<char>(byte) : ' ';
   }
   return serial;

@@ -20,16 +20,16 @@ namespace vexa::collector {
 inline constexpr std::int64_t FiguresVersion = 1;
 
 struct TReportFigures {
-  std::optional<std::int64_t> powerOnHours;
-  std::optional<std::int64_t> reallocatedSectors;
-  std::optional<std::int64_t> pendingSectors;
-  std::optional<std::int64_t> uncorrectableSectors;
-  std::optional<std::int64_t> hostWritesBytes;
-  std::optional<std::int64_t> nvmePercentageUsed;
-  std::optional<std::int64_t> nvmeMediaErrors;
+  std::optional<std::int64_t> powerOnHours{};
+  std::optional<std::int64_t> reallocatedSectors{};
+  std::optional<std::int64_t> pendingSectors{};
+  std::optional<std::int64_t> uncorrectableSectors{};
+  std::optional<std::int64_t> hostWritesBytes{};
+  std::optional<std::int64_t> nvmePercentageUsed{};
+  std::optional<std::int64_t> nvmeMediaErrors{};
   // Lower-case hexadecimal SHA-256 of the model and the serial number; absent when the
   // report carries no serial number. Never shown: it only counts drives.
-  std::optional<std::string> driveKey;
+  std::optional<std::string> driveKey{};
 
   bool operator==(const TReportFigures&) const = default;
 };

@@ -181,6 +181,13 @@ int BindService(httplib::Server& server, const std::string& host, int port) {
   int listening = -1;
   server.set_socket_options([&listening](socket_t socket) {
     httplib::default_socket_options(socket);
+    // The library also sets SO_REUSEPORT, which lets a second collector bind a port
+    // that one is serving and silently take half of its clients; only SO_REUSEADDR
+    // (a restart over connections still closing) is wanted.
+    const int off = 0;
+    const int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEPORT, &off, sizeof off);
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     listening = socket;
   });
   const int bound = port == 0 ? server.bind_to_any_port(host) : (server.bind_to_port(host, port) ? port : -1);
