@@ -17,19 +17,23 @@ constexpr int Right = 16;
 constexpr int Top = 28;
 constexpr int Bottom = 64;
 
-// 12345 -> "12,345": hours are easier to read grouped.
-std::string Grouped(std::int64_t number) {
-  std::string digits = std::to_string(number);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
-  return digits;
-}
-
 std::string Text(int x, int y, const char* anchor, const std::string& text, const char* extra = "") {
   return "<text x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" text-anchor=\"" + anchor + "\"" +
          extra + ">" + text + "</text>\n";
 }
 
 }  // namespace
+
+std::string Grouped(std::int64_t number) {
+  const std::string digits = std::to_string(number);
+  const std::size_t sign = number < 0 ? 1 : 0;
+  std::string grouped = digits.substr(0, sign);
+  for (std::size_t i = sign; i < digits.size(); ++i) {
+    if (i > sign && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
 
 std::int64_t HistogramWidth(std::int64_t maxHours) {
   maxHours = std::max<std::int64_t>(maxHours, 0);

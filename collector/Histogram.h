@@ -18,6 +18,9 @@ struct THistogramBucket {
 
 inline constexpr std::int64_t MaxHistogramBuckets = 12;
 
+// 12345 -> "12,345": counts of hours and bytes read easier grouped.
+std::string Grouped(std::int64_t number);
+
 // 1, 2 or 5 times a power of ten, at least 10: the narrowest width for which hours 0
 // to maxHours fall in at most MaxHistogramBuckets buckets.
 std::int64_t HistogramWidth(std::int64_t maxHours);

@@ -11,15 +11,6 @@ namespace vexa::collector {
 
 namespace {
 
-// 12345 -> "12,345".
-std::string Grouped(std::int64_t number) {
-  std::string digits = std::to_string(number);
-  const std::size_t first = digits.starts_with('-') ? 1 : 0;
-  for (auto at = static_cast<std::ptrdiff_t>(digits.size()) - 3; at > static_cast<std::ptrdiff_t>(first); at -= 3)
-    digits.insert(static_cast<std::size_t>(at), ",");
-  return digits;
-}
-
 // The program's own byte-size style (powers of 1024; 0, 1, 1, 2, 3 or 4 decimals from
 // bytes to PB), so that the figures read like the reports they came from.
 std::string ByteSizeText(std::int64_t bytes) {

@@ -15,6 +15,14 @@ namespace vexa::collector {
 
 namespace {
 
+// Marks the latest report of the drive of the trigger's NEW or OLD row as newest and
+// its others not. Writers are serialised by the database, so no second writer can
+// slip a report of the same drive in between.
+#define VEXA_MARK_NEWEST(row)                                                                               \
+  "UPDATE reports SET newest = (id = (SELECT MAX(id) FROM reports WHERE drive_key = " row ".drive_key))"   \
+  " WHERE drive_key = " row ".drive_key AND newest <> (id = (SELECT MAX(id) FROM reports WHERE drive_key = " \
+  row ".drive_key));"
+
 // The schema's changes in order: version N is the Nth. Never edit one that has
 // shipped; append a new one. The first is the table as it was before versions were
 // recorded, so a database of that time takes it as a no-op.
@@ -28,11 +36,15 @@ constexpr const char* Migrations[] = {
     " size_bytes INTEGER NOT NULL,"
     " report TEXT NOT NULL);"
     "CREATE INDEX IF NOT EXISTS reports_model ON reports (model, id);",
-    // What each report says (Figures.h); rows stored before have figures_version 0
-    // and are read again when a store opens. The indexes cover the figures' queries:
-    // the drive's newer reports, the sums per model, and each median's ordered walk.
+    // What each report says (Figures.h), in columns; rows stored before have
+    // figures_version 0 and are read again when a store opens. newest marks the
+    // latest report of each drive (and every report without a drive key), the rows
+    // the figures count; triggers keep it so whoever adds, deletes or re-keys a row.
+    // The partial indexes hold only those rows: the sums per model walk one, and
+    // each median walks its column's in order.
     "ALTER TABLE reports ADD COLUMN figures_version INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE reports ADD COLUMN drive_key TEXT;"
+    "ALTER TABLE reports ADD COLUMN newest INTEGER NOT NULL DEFAULT 1;"
     "ALTER TABLE reports ADD COLUMN power_on_hours INTEGER;"
     "ALTER TABLE reports ADD COLUMN reallocated_sectors INTEGER;"
     "ALTER TABLE reports ADD COLUMN pending_sectors INTEGER;"
@@ -42,20 +54,24 @@ constexpr const char* Migrations[] = {
     "ALTER TABLE reports ADD COLUMN nvme_media_errors INTEGER;"
     "CREATE INDEX reports_drive ON reports (drive_key, id);"
     "CREATE INDEX reports_figures_version ON reports (figures_version, id);"
-    "CREATE INDEX reports_model_figures ON reports (model, drive_key, received_at, power_on_hours,"
-    " reallocated_sectors, pending_sectors, uncorrectable_sectors, host_writes_bytes, nvme_percentage_used,"
-    " nvme_media_errors);"
-    "CREATE INDEX reports_model_hours ON reports (model, power_on_hours, drive_key)"
-    " WHERE power_on_hours IS NOT NULL;"
-    "CREATE INDEX reports_model_writes ON reports (model, host_writes_bytes, drive_key)"
-    " WHERE host_writes_bytes IS NOT NULL;"
-    "CREATE INDEX reports_model_used ON reports (model, nvme_percentage_used, drive_key)"
-    " WHERE nvme_percentage_used IS NOT NULL;",
+    "CREATE INDEX reports_model_newest ON reports (model, newest, received_at);"
+    "CREATE INDEX reports_model_figures ON reports (model, power_on_hours, reallocated_sectors, pending_sectors,"
+    " uncorrectable_sectors, host_writes_bytes, nvme_percentage_used, nvme_media_errors) WHERE newest = 1;"
+    "CREATE INDEX reports_model_hours ON reports (model, power_on_hours)"
+    " WHERE newest = 1 AND power_on_hours IS NOT NULL;"
+    "CREATE INDEX reports_model_writes ON reports (model, host_writes_bytes)"
+    " WHERE newest = 1 AND host_writes_bytes IS NOT NULL;"
+    "CREATE INDEX reports_model_used ON reports (model, nvme_percentage_used)"
+    " WHERE newest = 1 AND nvme_percentage_used IS NOT NULL;"
+    "CREATE TRIGGER reports_drive_added AFTER INSERT ON reports WHEN NEW.drive_key IS NOT NULL BEGIN "
+    VEXA_MARK_NEWEST("NEW") " END;"
+    "CREATE TRIGGER reports_drive_deleted AFTER DELETE ON reports WHEN OLD.drive_key IS NOT NULL BEGIN "
+    VEXA_MARK_NEWEST("OLD") " END;"
+    "CREATE TRIGGER reports_drive_rekeyed AFTER UPDATE OF drive_key ON reports BEGIN "
+    "UPDATE reports SET newest = 1 WHERE id = NEW.id AND NEW.drive_key IS NULL; "
+    VEXA_MARK_NEWEST("OLD") " " VEXA_MARK_NEWEST("NEW") " END;",
 };
 
-// A report counts for its drive's figures when no newer report of the drive exists
-// (ModelFigures.h); a report without a drive key always counts.
-#define VEXA_LATEST_OF_DRIVE "NOT EXISTS (SELECT 1 FROM reports n WHERE n.drive_key = r.drive_key AND n.id > r.id)"
 // Reports read per transaction when old rows are given their figures.
 constexpr std::int64_t BackfillBatch = 500;
 
@@ -83,6 +99,8 @@ public:
     if (sqlite3_bind_null(statement, index) != SQLITE_OK) Fail();
     return *this;
   }
+  // Ready to run again with new values.
+  void Reset() { sqlite3_reset(statement); }
   // True while there is a row to read.
   bool Step() {
     const int result = sqlite3_step(statement);
@@ -205,12 +223,9 @@ public:
 
   std::vector<TModelListing> Models(int limit) override {
     std::lock_guard lock(mutex);
-    // Reports without a drive key are drives of their own.
     TStatement select(db,
-                      "SELECT model, SUM(n), SUM(CASE WHEN drive_key IS NULL THEN n ELSE 1 END), MAX(latest) FROM"
-                      " (SELECT model, drive_key, COUNT(*) AS n, MAX(received_at) AS latest FROM reports"
-                      " GROUP BY model, drive_key)"
-                      " GROUP BY model ORDER BY 2 DESC, model LIMIT ?");
+                      "SELECT model, COUNT(*) AS n, SUM(newest), MAX(received_at) FROM reports"
+                      " GROUP BY model ORDER BY n DESC, model LIMIT ?");
     select.Bind(1, std::int64_t{limit});
     std::vector<TModelListing> models;
     while (select.Step()) models.push_back({select.Text(0), select.Number(1), select.Number(2), select.Number(3)});
@@ -235,8 +250,8 @@ private:
     figures.model = model;
     {
       TStatement select(db,
-                        "SELECT COUNT(*), COUNT(DISTINCT drive_key) + COUNT(*) - COUNT(drive_key), MIN(received_at),"
-                        " MAX(received_at) FROM reports WHERE model = ?");
+                        "SELECT COUNT(*), COALESCE(SUM(newest), 0), MIN(received_at), MAX(received_at) FROM reports"
+                        " WHERE model = ?");
       select.Bind(1, model).Step();
       figures.reports = select.Number(0);
       if (figures.reports == 0) return std::nullopt;
@@ -254,7 +269,7 @@ private:
           " COUNT(host_writes_bytes), MIN(host_writes_bytes), MAX(host_writes_bytes),"
           " COUNT(nvme_percentage_used), MIN(nvme_percentage_used), MAX(nvme_percentage_used),"
           " COUNT(nvme_media_errors), COUNT(CASE WHEN nvme_media_errors > 0 THEN 1 END)"
-          " FROM reports r WHERE model = ? AND " VEXA_LATEST_OF_DRIVE);
+          " FROM reports WHERE model = ? AND newest = 1");
       select.Bind(1, model).Step();
       figures.powerOnHours = {select.Number(0), std::nullopt, select.Optional(1), select.Optional(2)};
       figures.reallocatedSectors = {select.Number(3), select.Number(4)};
@@ -265,8 +280,8 @@ private:
       figures.nvmeMediaErrors = {select.Number(15), select.Number(16)};
     }
     // The median walks the column's index in order to the middle drive.
-#define VEXA_MEDIAN(column)                                                                              \
-  "SELECT " column " FROM reports r WHERE model = ? AND " column " IS NOT NULL AND " VEXA_LATEST_OF_DRIVE \
+#define VEXA_MEDIAN(column)                                                                 \
+  "SELECT " column " FROM reports WHERE model = ? AND newest = 1 AND " column " IS NOT NULL" \
   " ORDER BY " column " LIMIT 1 OFFSET ?"
     Median(VEXA_MEDIAN("power_on_hours"), model, figures.powerOnHours);
     Median(VEXA_MEDIAN("host_writes_bytes"), model, figures.hostWritesBytes);
@@ -275,8 +290,8 @@ private:
     if (figures.powerOnHours.max) {
       const std::int64_t width = HistogramWidth(*figures.powerOnHours.max);
       TStatement select(db,
-                        "SELECT power_on_hours / ?, COUNT(*) FROM reports r WHERE model = ?"
-                        " AND power_on_hours IS NOT NULL AND " VEXA_LATEST_OF_DRIVE " GROUP BY 1");
+                        "SELECT power_on_hours / ?, COUNT(*) FROM reports WHERE model = ? AND newest = 1"
+                        " AND power_on_hours IS NOT NULL GROUP BY 1");
       select.Bind(1, width).Bind(2, model);
       std::vector<std::pair<std::int64_t, std::int64_t>> counts;
       while (select.Step()) counts.emplace_back(select.Number(0), select.Number(1));
@@ -310,13 +325,14 @@ private:
         after = batch.back().first;
         Execute("BEGIN IMMEDIATE");
         try {
+          TStatement update(db,
+                            "UPDATE reports SET figures_version = ?, drive_key = ?, power_on_hours = ?,"
+                            " reallocated_sectors = ?, pending_sectors = ?, uncorrectable_sectors = ?,"
+                            " host_writes_bytes = ?, nvme_percentage_used = ?, nvme_media_errors = ?"
+                            " WHERE id = ? AND figures_version < ?");
           for (const auto& [id, figures] : batch) {
-            TStatement update(db,
-                              "UPDATE reports SET figures_version = ?, drive_key = ?, power_on_hours = ?,"
-                              " reallocated_sectors = ?, pending_sectors = ?, uncorrectable_sectors = ?,"
-                              " host_writes_bytes = ?, nvme_percentage_used = ?, nvme_media_errors = ?"
-                              " WHERE id = ? AND figures_version < ?");
             BindFigures(update, 1, figures).Bind(10, id).Bind(11, FiguresVersion).Step();
+            update.Reset();
           }
           Execute("COMMIT");
         } catch (...) {

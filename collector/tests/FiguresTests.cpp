@@ -208,6 +208,9 @@ TEST(Histogram, WidthBucketsAndPicture) {
       {240, 50},    {10139, 1000}, {11999, 1000}, {12000, 2000}, {Max64, 1000000000000000000},
   };
   for (const auto& [maxHours, width] : widths) EXPECT_EQ(HistogramWidth(maxHours), width) << maxHours;
+  const std::pair<std::int64_t, const char*> grouped[] = {
+      {0, "0"}, {999, "999"}, {1000, "1,000"}, {-1234567, "-1,234,567"}, {Max64, "9,223,372,036,854,775,807"}};
+  for (const auto& [number, text] : grouped) EXPECT_EQ(Grouped(number), text);
 
   EXPECT_EQ(HistogramBuckets(500, 1200, {{0, 4}, {2, 1}, {7, 9}, {-1, 9}}),
             (std::vector<THistogramBucket>{{0, 500, 4}, {500, 1000, 0}, {1000, 1500, 1}}));

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <pqxx/pqxx>
 #include <set>
@@ -108,6 +109,22 @@ TEST_F(ReportStoreTest, ParallelAddsAreAllStoredUnderDistinctNumbers) {
   EXPECT_EQ(store->OfModel(model, 10000).size(), std::size_t{Posters * ReportsEach});
 }
 
+// A statement run on a connection of its own, as another program would.
+void RunSql(const std::string& address, const std::string& sql) {
+  if (address.starts_with("sqlite:")) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(address.substr(7).c_str(), &db), SQLITE_OK);
+    sqlite3_busy_timeout(db, 10000);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  } else {
+    pqxx::connection connection(address);
+    pqxx::work work(connection);
+    work.exec(sql);
+    work.commit();
+  }
+}
+
 // A report with the attributes given as name, raw value, text; an ATA serial number
 // in IDENTIFY words 10-19, or an NVMe health log (with its serial, when given).
 std::string FigureReport(const std::string& model, const std::string& serial,
@@ -196,17 +213,7 @@ TEST_F(ReportStoreTest, OpeningGivesOldRowsTheirFiguresOnceEvenTwoAtATime) {
   // As a collector without figures left the rows.
   const std::string forget = "UPDATE reports SET figures_version = 0, drive_key = NULL, power_on_hours = NULL"
                              " WHERE model = '" + model + "'";
-  if (address.starts_with("sqlite:")) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(address.substr(7).c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, forget.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-  } else {
-    pqxx::connection connection(address);
-    pqxx::work work(connection);
-    work.exec(forget);
-    work.commit();
-  }
+  RunSql(address, forget);
   std::unique_ptr<TReportStore> first;
   std::unique_ptr<TReportStore> second;
   std::thread opener([&] { first = OpenReportStore(address); });
@@ -215,6 +222,40 @@ TEST_F(ReportStoreTest, OpeningGivesOldRowsTheirFiguresOnceEvenTwoAtATime) {
   EXPECT_EQ(first->FiguresOfModel(model)->powerOnHours, before->powerOnHours);
   EXPECT_EQ(second->FiguresOfModel(model)->drives, 2);
   store = std::move(first);
+}
+
+TEST_F(ReportStoreTest, ADrivesLatestReportCountsAfterParallelAddsAndADelete) {
+  constexpr int Posters = 8;
+  constexpr int ReportsEach = 25;
+  const std::string model = Model("");
+  // Two connections, as two collectors on one database.
+  const std::unique_ptr<TReportStore> other = OpenReportStore(address);
+  std::vector<std::vector<std::pair<std::int64_t, std::int64_t>>> added(Posters);  // number, hours
+  std::vector<std::thread> posters;
+  for (int poster = 0; poster < Posters; ++poster) {
+    posters.emplace_back([&, poster] {
+      TReportStore& target = poster % 2 == 0 ? *store : *other;
+      for (int i = 0; i < ReportsEach; ++i) {
+        const std::int64_t hours = poster * 100 + i;
+        const std::string text = FigureReport(model, "P", {{"開機時間 (POH)", hours, ""}});
+        added[poster].emplace_back(target.Add({model, "1", "SSD", -1}, text, 1), hours);
+      }
+    });
+  }
+  for (auto& poster : posters) poster.join();
+  std::map<std::int64_t, std::int64_t> hoursOf;
+  for (const auto& some : added) hoursOf.insert(some.begin(), some.end());
+  auto latest = hoursOf.rbegin();
+  auto figures = store->FiguresOfModel(model);
+  EXPECT_EQ(figures->drives, 1);
+  EXPECT_EQ(figures->powerOnHours.median, latest->second);
+
+  // Another program deletes the latest report: the one before it counts.
+  RunSql(address, "DELETE FROM reports WHERE id = " + std::to_string(latest->first));
+  figures = store->FiguresOfModel(model);
+  EXPECT_EQ(figures->reports, Posters * ReportsEach - 1);
+  EXPECT_EQ(figures->drives, 1);
+  EXPECT_EQ(figures->powerOnHours.median, std::next(latest)->second);
 }
 
 }  // namespace
