@@ -40,8 +40,8 @@ constexpr const char* Migrations[] = {
     // figures_version 0 and are read again when a store opens. newest marks the
     // latest report of each drive (and every report without a drive key), the rows
     // the figures count; triggers keep it so whoever adds, deletes or re-keys a row.
-    // The partial indexes hold only those rows: the sums per model walk one, and
-    // each median walks its column's in order.
+    // The counts and sums per model read one index alone; each median walks its
+    // column's partial index, which holds the counted rows only, in order.
     "ALTER TABLE reports ADD COLUMN figures_version INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE reports ADD COLUMN drive_key TEXT;"
     "ALTER TABLE reports ADD COLUMN newest INTEGER NOT NULL DEFAULT 1;"
@@ -54,9 +54,8 @@ constexpr const char* Migrations[] = {
     "ALTER TABLE reports ADD COLUMN nvme_media_errors INTEGER;"
     "CREATE INDEX reports_drive ON reports (drive_key, id);"
     "CREATE INDEX reports_figures_version ON reports (figures_version, id);"
-    "CREATE INDEX reports_model_newest ON reports (model, newest, received_at);"
-    "CREATE INDEX reports_model_figures ON reports (model, power_on_hours, reallocated_sectors, pending_sectors,"
-    " uncorrectable_sectors, host_writes_bytes, nvme_percentage_used, nvme_media_errors) WHERE newest = 1;"
+    "CREATE INDEX reports_model_figures ON reports (model, newest, received_at, power_on_hours, reallocated_sectors,"
+    " pending_sectors, uncorrectable_sectors, host_writes_bytes, nvme_percentage_used, nvme_media_errors);"
     "CREATE INDEX reports_model_hours ON reports (model, power_on_hours)"
     " WHERE newest = 1 AND power_on_hours IS NOT NULL;"
     "CREATE INDEX reports_model_writes ON reports (model, host_writes_bytes)"
