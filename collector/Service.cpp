@@ -135,8 +135,11 @@ void ConfigureService(httplib::Server& server, TReportStore& store) {
     return model;
   };
   server.Get("/vexa/models/", [&store](const httplib::Request&, httplib::Response& response) {
-    const auto models = store.Models(MaxListedModels);
-    SendPage(response, ModelsPage(models, models.size() == MaxListedModels));
+    // One more than is listed tells whether there are more.
+    auto models = store.Models(MaxListedModels + 1);
+    const bool limited = models.size() > MaxListedModels;
+    if (limited) models.pop_back();
+    SendPage(response, ModelsPage(models, limited));
   });
   server.Get(R"(/vexa/models/(.*)/figures\.json)",
              [&store, modelOf](const httplib::Request& request, httplib::Response& response) {

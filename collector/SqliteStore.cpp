@@ -17,7 +17,7 @@ namespace {
 
 // Marks the latest report of the drive of the trigger's NEW or OLD row as newest and
 // its others not. Writers are serialised by the database, so no second writer can
-// slip a report of the same drive in between.
+// slip a report of the same drive in between. Part of version 2: never edit it.
 #define VEXA_MARK_NEWEST(row)                                                                               \
   "UPDATE reports SET newest = (id = (SELECT MAX(id) FROM reports WHERE drive_key = " row ".drive_key))"   \
   " WHERE drive_key = " row ".drive_key AND newest <> (id = (SELECT MAX(id) FROM reports WHERE drive_key = " \
