@@ -226,6 +226,10 @@ chrome --dump-dom "$page" >"$work/dom.html" || fail "chromium could not load the
 bars=$(grep -o '<rect class="bar"' "$work/dom.html" | wc -l)
 # Hours 130 777 | 2500 | 7000 | 12000 in buckets of 2000: four bars.
 [ "$bars" -eq 4 ] || fail "chromium's DOM of the model page holds $bars bars, not 4"
+# A sample machine's model too: one drive in two machines, at 9612 hours.
+chrome --dump-dom "${url}models/WDC%20WD10EZEX-00BN5A0/" >"$work/dom-wdc.html" || fail "chromium could not load a model page"
+grep -qF '2 份報告, 來自 1 個磁碟' "$work/dom-wdc.html" || fail "chromium's DOM of the WD10EZEX page lacks its counts"
+[ "$(grep -o '<rect class="bar"' "$work/dom-wdc.html" | wc -l)" -eq 1 ] || fail "the WD10EZEX page has no single bar"
 rm -f "$build/collector-model.png"
 chrome --window-size=900,1000 --screenshot="$build/collector-model.png" "$page" >/dev/null
 [ -s "$build/collector-model.png" ] || fail "chromium made no picture of the model page"
