@@ -152,6 +152,8 @@ public:
   }
 
   std::vector<TStoredReport> OfModel(const std::string& model, int limit) override {
+    // PostgreSQL refuses a text that is not UTF-8 with an error; no stored model is one.
+    if (!IsValidUtf8(model)) return {};
     std::lock_guard lock(mutex);
     pqxx::read_transaction work(Connection());
     return Rows(work.exec_params("SELECT id, received_at, model, firmware, kind, size_bytes, report FROM reports"
@@ -184,6 +186,7 @@ public:
   }
 
   std::optional<TModelFigures> FiguresOfModel(const std::string& model) override {
+    if (!IsValidUtf8(model)) return std::nullopt;
     std::lock_guard lock(mutex);
     // One snapshot for every query, so that the figures agree with each other.
     pqxx::transaction<pqxx::repeatable_read, pqxx::read_only> work(Connection());

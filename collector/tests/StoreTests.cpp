@@ -190,6 +190,9 @@ TEST_F(ReportStoreTest, FiguresCountEachDriveOnceByItsLatestReport) {
   EXPECT_EQ(figures->powerOnHistogram, histogram);
 
   EXPECT_FALSE(store->FiguresOfModel(Model("-none")).has_value());
+  // A name no report can have (a query parameter or a path may carry one).
+  EXPECT_FALSE(store->FiguresOfModel("\xFF").has_value());
+  EXPECT_TRUE(store->OfModel("\xFF", 10).empty());
   bool listed = false;
   for (const TModelListing& listing : store->Models(100000)) {
     if (listing.model != model) continue;
