@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Markup.h"
+#include "ModelPages.h"
 
 namespace vexa::collector {
 
@@ -213,6 +214,7 @@ std::string DetailsPage(const TStoredReport& stored, TAudience audience) {
 std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vector<TModelCount>& counts,
                       std::int64_t total) {
   std::string html = PageStart("Vexa 裝置報告");
+  html += "<p><a href=\"/vexa/models/\">各型號統計</a>: 通電時間、重新分配與掛起扇區、主機寫入量。</p>\n";
   html += "<p>共 " + std::to_string(total) + " 份報告。" + std::string(HiddenNotice) +
           "</p>\n<h2>最新報告</h2>\n<table>\n";
   html += "<tr><th>#</th><th>收到於</th><th>型號</th><th>韌體</th><th>類型</th><th>容量</th></tr>\n";
@@ -225,11 +227,15 @@ std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vecto
   }
   html += "</table>\n<h2>各型號報告數</h2>\n<table>\n<tr><th>型號</th><th>報告數</th></tr>\n";
   for (const TModelCount& count : counts) {
-    html += "<tr><td><a href=\"/vexa/reports.json?model=" + HtmlEscape(UrlEscape(count.model)) + "\">" +
+    html += "<tr><td><a href=\"" + HtmlEscape(ModelPath(count.model)) + "\">" +
             HtmlEscape(count.model) + "</a></td><td class=\"n\">" + std::to_string(count.count) + "</td></tr>\n";
   }
   return html + "</table>\n" + PageEnd;
 }
+
+std::string PageHead(const std::string& title) { return PageStart(title); }
+
+std::string PageFoot() { return PageEnd; }
 
 std::string ReportsJson(const std::vector<TStoredReport>& reports, TAudience audience) {
   std::string json = "{\"reports\":[";

@@ -17,6 +17,9 @@ std::string DetailsPage(const TStoredReport& stored, TAudience audience = TAudie
 // The newest reports and the number of reports per model.
 std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vector<TModelCount>& counts,
                       std::int64_t total);
+// The start of every page up to its heading, with the shared style sheet, and its end.
+std::string PageHead(const std::string& title);
+std::string PageFoot();
 // {"reports":[{"id":N,"received":UNIX,"model":"...","firmware":"...","report":{...}}...]},
 // each report redacted for the public.
 std::string ReportsJson(const std::vector<TStoredReport>& reports, TAudience audience = TAudience::Public);

@@ -99,7 +99,8 @@ void CheckDepth(std::string_view text) {
   }
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+}  // namespace
+
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
@@ -117,8 +118,6 @@ bool IsValidUtf8(std::string_view text) {
   }
   return true;
 }
-
-}  // namespace
 
 nlohmann::json ParseReport(std::string_view text) {
   if (text.empty()) throw EBadReport("the report is empty");

@@ -14,6 +14,7 @@
 #include "AccessLog.h"
 #include "Form.h"
 #include "Guard.h"
+#include "ModelPages.h"
 #include "Pages.h"
 #include "Redact.h"
 #include "Report.h"
@@ -25,6 +26,7 @@ namespace {
 constexpr int ListedReports = 50;
 constexpr int ListedModels = 200;
 constexpr int MaxReportsPerAnswer = 1000;
+constexpr int MaxListedModels = 5000;
 constexpr const char* TextType = "text/plain; charset=utf-8";
 
 void Refuse(httplib::Response& response, int status, const std::string& reason) {
@@ -144,6 +146,33 @@ void ConfigureService(httplib::Server& server, TReportStore& store, std::size_t 
                          "application/json; charset=utf-8");
   });
 
+  // The path arrives URL-decoded; a model that is not UTF-8 cannot have been stored.
+  const auto modelOf = [](const httplib::Request& request) -> std::optional<std::string> {
+    const std::string model = request.matches[1].str();
+    if (!IsValidUtf8(model)) return std::nullopt;
+    return model;
+  };
+  server.Get("/vexa/models/", [&store](const httplib::Request&, httplib::Response& response) {
+    // One more than is listed tells whether there are more.
+    auto models = store.Models(MaxListedModels + 1);
+    const bool limited = models.size() > MaxListedModels;
+    if (limited) models.pop_back();
+    SendPage(response, ModelsPage(models, limited));
+  });
+  server.Get(R"(/vexa/models/(.*)/figures\.json)",
+             [&store, modelOf](const httplib::Request& request, httplib::Response& response) {
+               const auto model = modelOf(request);
+               const auto figures = model ? store.FiguresOfModel(*model) : std::nullopt;
+               if (!figures) return Refuse(response, 404, "no such model");
+               response.set_content(FiguresJson(*figures), "application/json; charset=utf-8");
+             });
+  server.Get(R"(/vexa/models/(.*)/)", [&store, modelOf](const httplib::Request& request, httplib::Response& response) {
+    const auto model = modelOf(request);
+    const auto figures = model ? store.FiguresOfModel(*model) : std::nullopt;
+    if (!figures) return Refuse(response, 404, "no such model");
+    SendPage(response, ModelPage(*figures));
+  });
+
   server.set_exception_handler(
       [](const httplib::Request& request, httplib::Response& response, std::exception_ptr error) {
         std::string what = "unknown error";
@@ -171,6 +200,13 @@ int BindService(httplib::Server& server, const std::string& host, int port) {
   int listening = -1;
   server.set_socket_options([&listening](socket_t socket) {
     httplib::default_socket_options(socket);
+    // The library also sets SO_REUSEPORT, which lets a second collector bind a port
+    // that one is serving and silently take half of its clients; only SO_REUSEADDR
+    // (a restart over connections still closing) is wanted.
+    const int off = 0;
+    const int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEPORT, &off, sizeof off);
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     listening = socket;
   });
   const int bound = port == 0 ? server.bind_to_any_port(host) : (server.bind_to_port(host, port) ? port : -1);

@@ -4,6 +4,7 @@
 //   GET  /vexa/details/N/             one report as a page
 //   GET  /vexa/details/N/report.json  one report as the public sees it (Redact.h)
 //   GET  /vexa/reports.json?model=M   the reports of one model, newest first, redacted
+//   GET  /vexa/models/...             what the reports say about each model (ModelPages.h)
 //   GET  /  and  /vexa                redirect to /vexa/
 //   GET  /healthz                     "ok" while the database answers, else 503
 // and logs every request (AccessLog.h). The maintainers' endpoints are in Admin.h.

@@ -358,7 +358,14 @@ def crawl(url, secrets_path):
         if kind.startswith("application/json"):
             answer = json.loads(body)
             views.append(json.dumps(answer, ensure_ascii=False, separators=(",", ":")))
-            reports = answer["reports"] if "reports" in answer else [{"report": answer}]
+            # Reports, alone or listed, say what they hide; other answers (a model's
+            # figures) are only searched.
+            if address.startswith("/vexa/reports.json"):
+                reports = answer["reports"]
+            elif re.fullmatch(r"/vexa/details/\d+/report\.json", address):
+                reports = [{"report": answer}]
+            else:
+                reports = []
             for entry in reports:
                 if entry["report"].get("隱藏") != ["信箱", "序號", "全球通用名稱"]:
                     leaks.append(f"{address}: a report without the list of what it hides")
