@@ -104,6 +104,7 @@ done
 grep -qx '302 /' "$work/crawl.txt" || fail "/ did not redirect"
 grep -qx '200 /healthz' "$work/crawl.txt" || fail "/healthz did not answer"
 [ "$(grep -c '^200 /vexa/reports.json?model=' "$work/crawl.txt")" -ge 3 ] || fail "the crawl reached no reports.json"
+[ "$(grep -c '^200 /vexa/models/.*/figures.json$' "$work/crawl.txt")" -ge 3 ] || fail "the crawl reached no model's figures"
 echo "$(wc -l <"$work/crawl.txt") public answers hold no e-mail, serial or WWN"
 for path in / /vexa; do
   [ "$(curl -s -o /dev/null -w '%{redirect_url}' "$base$path")" = "$base/vexa/" ] || fail "$path does not lead to /vexa/"
