@@ -48,18 +48,21 @@ int main(int argc, char** argv) {
     std::fputs(CollectorUsage, stdout);
     return 0;
   }
+  // The certificate is checked before the database is opened, so that a bad command
+  // line makes no database file; the store is declared first so that it outlives
+  // the server.
   std::unique_ptr<TReportStore> store;
-  try {
-    store = OpenReportStore(options.database);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "vexa-collector: %s\n", error.what());
-    return 1;
-  }
   const std::unique_ptr<httplib::Server> server = MakeServer(options);
   if (!server->is_valid()) {
     std::fprintf(stderr, "vexa-collector: cannot load the certificate '%s' with the key '%s'\n",
                  options.certFile.c_str(), options.keyFile.c_str());
     return 2;
+  }
+  try {
+    store = OpenReportStore(options.database);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vexa-collector: %s\n", error.what());
+    return 1;
   }
   ConfigureService(*server, *store, options.maxBodyBytes);
   ConfigureAdmin(*server, *store, adminToken);

@@ -15,6 +15,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 
 echo "== command line"
+# Refused in an empty folder, which must stay empty: no database for a bad command line.
+mkdir "$work/refused" && cd "$work/refused" || fail "no folder for the refused command lines"
 for args in "" "--listen 127.0.0.1:1" "--listen 127.0.0.1 --insecure-http" "--listen 127.0.0.1:70000 --insecure-http" \
             "--listen 127.0.0.1:0 --insecure-http --cert c.pem --key k.pem" "--listen 127.0.0.1:0 --cert c.pem" \
             "--listen 127.0.0.1:0 --insecure-http --db mysql://x" "--listen 127.0.0.1:0 --insecure-http --bogus" \
@@ -23,6 +25,8 @@ for args in "" "--listen 127.0.0.1:1" "--listen 127.0.0.1 --insecure-http" "--li
   "$collector" $args >/dev/null 2>"$work/usage.txt"
   [ $? -eq 2 ] || fail "'$args' must exit 2"
   grep -q '^vexa-collector: ' "$work/usage.txt" || fail "'$args' gave no message"
+  [ -z "$(ls -A)" ] && continue
+  fail "'$args' made $(ls -A)"
 done
 
 echo "== plain HTTP, SQLite"
