@@ -195,6 +195,17 @@ def chunked(url, path):
     print(answer(sock))
 
 
+def dribble(sock, data, interval):
+    """Sends data a byte every interval seconds, until the service answers or closes."""
+    for byte in data:
+        if select.select([sock], [], [], interval)[0]:
+            return
+        try:
+            sock.send(bytes([byte]))
+        except OSError:
+            return
+
+
 def trickle(url, part, interval):
     parts, sock = raw_connect(url, part != "hello")
     body = b"data=" + b"x" * 95
@@ -204,13 +215,7 @@ def trickle(url, part, interval):
         sock.sendall(head)
     # The start of a TLS handshake record, and never its end.
     hello = b"\x16\x03\x01\x02\x00\x01" + b"\x00" * 100
-    for byte in {"head": head + body, "body": body, "hello": hello}[part]:
-        if select.select([sock], [], [], interval)[0]:
-            break
-        try:
-            sock.send(bytes([byte]))
-        except OSError:
-            break
+    dribble(sock, {"head": head + body, "body": body, "hello": hello}[part], interval)
     status = answer(sock, 60)
     print(status, round(time.monotonic() - started, 1))
 
@@ -234,13 +239,7 @@ def swarm(url, count):
             sys.exit(f"swarm: a refused connection was answered {status}")
     statuses = {}
     for sock in held:
-        for byte in b"/vexa/ HTTP/1.1\r\nHost: x\r\n\r\n":
-            if select.select([sock], [], [], 1)[0]:
-                break
-            try:
-                sock.send(bytes([byte]))
-            except OSError:
-                break
+        dribble(sock, b"/vexa/ HTTP/1.1\r\nHost: x\r\n\r\n", 1)
         status = answer(sock, 60)
         statuses[status] = statuses.get(status, 0) + 1
         sock.close()
