@@ -11,6 +11,8 @@
 #include <memory>
 #include <thread>
 
+#include "Admin.h"
+#include "Guard.h"
 #include "Options.h"
 #include "Service.h"
 #include "Store.h"
@@ -20,16 +22,24 @@ using namespace vexa::collector;
 namespace {
 
 std::unique_ptr<httplib::Server> MakeServer(const TCollectorOptions& options) {
-  if (options.insecureHttp) return std::make_unique<httplib::Server>();
-  return std::make_unique<httplib::SSLServer>(options.certFile.c_str(), options.keyFile.c_str());
+  TGuardSettings limits;
+  limits.maxBodyBytes = options.maxBodyBytes;
+  limits.requestTimeout = std::chrono::seconds(options.requestTimeoutSeconds);
+  limits.connectionsPerClient = options.connectionsPerClient;
+  limits.changesPerMinute = options.changesPerMinute;
+  limits.pagesPerMinute = options.pagesPerMinute;
+  limits.trustedProxy = options.trustedProxy;
+  return MakeGuardedServer(limits, options.insecureHttp ? std::string() : options.certFile, options.keyFile);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   TCollectorOptions options;
+  std::string adminToken;
   try {
     options = ParseCollectorOptions(argc, argv);
+    if (!options.adminTokenFile.empty()) adminToken = ReadAdminToken(options.adminTokenFile);
   } catch (const EUsageError& error) {
     std::fprintf(stderr, "vexa-collector: %s\n%s", error.what(), CollectorUsage);
     return 2;
@@ -38,20 +48,24 @@ int main(int argc, char** argv) {
     std::fputs(CollectorUsage, stdout);
     return 0;
   }
+  // The certificate is checked before the database is opened, so that a bad command
+  // line makes no database file; the store is declared first so that it outlives
+  // the server.
   std::unique_ptr<TReportStore> store;
-  try {
-    store = OpenReportStore(options.database);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "vexa-collector: %s\n", error.what());
-    return 1;
-  }
   const std::unique_ptr<httplib::Server> server = MakeServer(options);
   if (!server->is_valid()) {
     std::fprintf(stderr, "vexa-collector: cannot load the certificate '%s' with the key '%s'\n",
                  options.certFile.c_str(), options.keyFile.c_str());
     return 2;
   }
-  ConfigureService(*server, *store);
+  try {
+    store = OpenReportStore(options.database);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "vexa-collector: %s\n", error.what());
+    return 1;
+  }
+  ConfigureService(*server, *store, options.maxBodyBytes);
+  ConfigureAdmin(*server, *store, adminToken);
 
   // Signals are taken by one thread with sigwait, so stopping the server happens in
   // ordinary code; every thread started later inherits the blocked mask.

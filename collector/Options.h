@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "Limits.h"
+
 namespace vexa::collector {
 
 struct TCollectorOptions {
@@ -14,6 +16,14 @@ struct TCollectorOptions {
   std::string certFile;
   std::string keyFile;
   bool insecureHttp = false;
+  std::string adminTokenFile;  // empty: no maintainer access
+  // What one client may ask (Guard.h); 0 turns a count limit off.
+  std::size_t maxBodyBytes = DefaultMaxBodyBytes;
+  int requestTimeoutSeconds = DefaultRequestTimeoutSeconds;
+  int connectionsPerClient = DefaultConnectionsPerClient;
+  int changesPerMinute = DefaultChangesPerMinute;
+  int pagesPerMinute = DefaultPagesPerMinute;
+  std::string trustedProxy;
   bool help = false;
 };
 

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Markup.h"
+#include "ModelPages.h"
 
 namespace vexa::collector {
 
@@ -61,19 +62,22 @@ std::uint64_t Words(const nlohmann::json& words, std::size_t first, std::size_t 
   return value;
 }
 
-std::string DeviceSection(const nlohmann::json& report) {
+// What a public page shows where a hidden text was.
+std::string Shown(const std::string& text, bool hidden) { return hidden ? "（已隱藏）" : text; }
+
+std::string DeviceSection(const nlohmann::json& report, bool hidden) {
   const auto& device = report.at("裝置訊息");
   const auto& words = report.at("識別碼");
   std::string html = "<h2>裝置</h2>\n<table>\n";
   html += Row("型號", ValueText(device.at("型號")));
   html += Row("韌體", ValueText(device.at("韌體")));
-  html += Row("序號", words.empty() ? "" : AtaString(words, 10, 19));
+  html += Row("序號", Shown(words.empty() ? "" : AtaString(words, 10, 19), hidden));
   html += Row("容量", SizeText(device.at("容量").get<std::int64_t>()));
   html += Row("裝置類型", ValueText(device.at("裝置類型")));
   html += Row("介面", ValueText(device.at("介面")));
   html += Row("效能", ValueText(device.at("效能")));
   html += Row("ATA 主要版本", ValueText(device.at("ATA主要版本")));
-  html += Row("全球通用名稱", ValueText(device.at("全球通用名稱")));
+  html += Row("全球通用名稱", Shown(ValueText(device.at("全球通用名稱")), hidden));
   html += Row("已知裝置", ValueText(device.at("已知裝置")));
   return html + "</table>\n";
 }
@@ -109,13 +113,13 @@ std::string SmartSection(const nlohmann::json& report) {
   return html + "</table>\n";
 }
 
-std::string IdentifySection(const nlohmann::json& report) {
+std::string IdentifySection(const nlohmann::json& report, bool hidden) {
   const auto& words = report.at("識別碼");
   if (words.empty()) return "<h2>識別碼 (IDENTIFY)</h2>\n<p>沒有識別資料。</p>\n";
   std::string html = "<h2>識別碼 (IDENTIFY)</h2>\n<table>\n";
   html += Row("型號 (字 27–46)", AtaString(words, 27, 46));
   html += Row("韌體 (字 23–26)", AtaString(words, 23, 26));
-  html += Row("序號 (字 10–19)", AtaString(words, 10, 19));
+  html += Row("序號 (字 10–19)", Shown(AtaString(words, 10, 19), hidden));
   html += Row("28 位元 LBA 扇區數 (字 60–61)", std::to_string(Words(words, 60, 2)));
   html += Row("48 位元 LBA 扇區數 (字 100–103)", std::to_string(Words(words, 100, 4)));
   html += "</table>\n<table class=\"mono\">\n<tr><th>字</th>";
@@ -186,15 +190,22 @@ std::string NvmeSection(const nlohmann::json& report) {
 
 }  // namespace
 
-std::string DetailsPage(const TStoredReport& stored) {
-  const nlohmann::json report = nlohmann::json::parse(stored.text);
+std::string DetailsPage(const TStoredReport& stored, TAudience audience) {
+  nlohmann::json report = nlohmann::json::parse(stored.text);
+  const bool hidden = audience == TAudience::Public;
+  if (hidden) RedactReport(report);
   const std::string number = std::to_string(stored.id);
-  std::string html = PageStart("報告 #" + number + ": " + stored.summary.model);
+  // The model as the report (redacted where the public sees it) gives it.
+  std::string html = PageStart("報告 #" + number + ": " + ValueText(report.at("裝置訊息").at("型號")));
   html += "<p>收到於 " + FormatUtc(stored.receivedUnix) + "; 程式版本 " + HtmlEscape(ValueText(report.at("app版本"))) +
-          ", Windows " + HtmlEscape(ValueText(report.at("win版本"))) + ". <a href=\"/vexa/details/" + number +
-          "/report.json\">原始報告 (JSON)</a> · <a href=\"/vexa/\">所有報告</a></p>\n";
-  html += DeviceSection(report) + KnownDriveSection(report) + NvmeSection(report) + SmartSection(report) +
-          IdentifySection(report);
+          ", Windows " + HtmlEscape(ValueText(report.at("win版本"))) + ". <a href=\"/vexa/" +
+          (hidden ? "" : "admin/") + "details/" + number + "/report.json\">原始報告 (JSON)</a> · " +
+          "<a href=\"/vexa/\">所有報告</a></p>\n";
+  html += hidden ? "<p><strong>" + std::string(HiddenNotice) + "</strong></p>\n"
+                 : "<p><strong>維護者檢視：完整報告。</strong>電子信箱: " + HtmlEscape(ValueText(report.at("信箱"))) +
+                       "</p>\n";
+  html += DeviceSection(report, hidden) + KnownDriveSection(report) + NvmeSection(report) + SmartSection(report) +
+          IdentifySection(report, hidden);
   const std::string comment = report.at("留言").get<std::string>();
   if (!comment.empty()) html += "<h2>留言</h2>\n<p class=\"mono\">" + HtmlEscape(comment) + "</p>\n";
   return html + PageEnd;
@@ -203,7 +214,9 @@ std::string DetailsPage(const TStoredReport& stored) {
 std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vector<TModelCount>& counts,
                       std::int64_t total) {
   std::string html = PageStart("Vexa 裝置報告");
-  html += "<p>共 " + std::to_string(total) + " 份報告。</p>\n<h2>最新報告</h2>\n<table>\n";
+  html += "<p><a href=\"/vexa/models/\">各型號統計</a>: 通電時間、重新分配與掛起扇區、主機寫入量。</p>\n";
+  html += "<p>共 " + std::to_string(total) + " 份報告。" + std::string(HiddenNotice) +
+          "</p>\n<h2>最新報告</h2>\n<table>\n";
   html += "<tr><th>#</th><th>收到於</th><th>型號</th><th>韌體</th><th>類型</th><th>容量</th></tr>\n";
   for (const TStoredReport& stored : latest) {
     const std::string number = std::to_string(stored.id);
@@ -214,21 +227,25 @@ std::string IndexPage(const std::vector<TStoredReport>& latest, const std::vecto
   }
   html += "</table>\n<h2>各型號報告數</h2>\n<table>\n<tr><th>型號</th><th>報告數</th></tr>\n";
   for (const TModelCount& count : counts) {
-    html += "<tr><td><a href=\"/vexa/reports.json?model=" + HtmlEscape(UrlEscape(count.model)) + "\">" +
+    html += "<tr><td><a href=\"" + HtmlEscape(ModelPath(count.model)) + "\">" +
             HtmlEscape(count.model) + "</a></td><td class=\"n\">" + std::to_string(count.count) + "</td></tr>\n";
   }
   return html + "</table>\n" + PageEnd;
 }
 
-std::string ReportsJson(const std::vector<TStoredReport>& reports) {
+std::string PageHead(const std::string& title) { return PageStart(title); }
+
+std::string PageFoot() { return PageEnd; }
+
+std::string ReportsJson(const std::vector<TStoredReport>& reports, TAudience audience) {
   std::string json = "{\"reports\":[";
   for (std::size_t i = 0; i < reports.size(); ++i) {
     const TStoredReport& stored = reports[i];
     if (i > 0) json += ',';
-    // The stored text was checked to be JSON when it came in, so it is embedded as it is.
+    // The stored text was checked to be JSON when it came in, so maintainers get it as it is.
     json += "{\"id\":" + std::to_string(stored.id) + ",\"received\":" + std::to_string(stored.receivedUnix) +
             ",\"model\":" + JsonQuote(stored.summary.model) + ",\"firmware\":" + JsonQuote(stored.summary.firmware) +
-            ",\"report\":" + stored.text + "}";
+            ",\"report\":" + (audience == TAudience::Public ? PublicReportText(stored.text) : stored.text) + "}";
   }
   return json + "]}\n";
 }

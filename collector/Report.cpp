@@ -2,6 +2,7 @@
 // checked element by element so that the details page can show any accepted report.
 #include "Report.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -98,7 +99,8 @@ void CheckDepth(std::string_view text) {
   }
 }
 
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+}  // namespace
+
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);
@@ -116,8 +118,6 @@ bool IsValidUtf8(std::string_view text) {
   }
   return true;
 }
-
-}  // namespace
 
 nlohmann::json ParseReport(std::string_view text) {
   if (text.empty()) throw EBadReport("the report is empty");
@@ -158,6 +158,14 @@ TReportSummary SummarizeReport(const nlohmann::json& report) {
   const auto& device = report.at("裝置訊息");
   return {device.at("型號").get<std::string>(), device.at("韌體").get<std::string>(),
           device.at("裝置類型").get<std::string>(), device.at("容量").get<std::int64_t>()};
+}
+
+bool IsReportMemberName(std::string_view key) {
+  const auto in = [key](const auto& members) {
+    return std::any_of(members.begin(), members.end(), [key](const TMember& member) { return key == member.name; });
+  };
+  return in(TopMembers) || in(DeviceMembers) || in(DetailMembers) || in(AttributeMembers) || key == "nvme" ||
+         key == "health";
 }
 
 }  // namespace vexa::collector

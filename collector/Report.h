@@ -28,8 +28,13 @@ struct TReportSummary {
 // The member of a SMART attribute that holds its raw value: 原 and U+FFFD.
 inline constexpr std::string_view RawValueKey = "\xE5\x8E\x9F\xEF\xBF\xBD";
 
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
 // The parsed report; throws EBadReport naming the first thing wrong.
 nlohmann::json ParseReport(std::string_view text);
 TReportSummary SummarizeReport(const nlohmann::json& report);
+// True for the key of a member the report format defines (at any level).
+bool IsReportMemberName(std::string_view key);
 
 }  // namespace vexa::collector

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ModelFigures.h"
 #include "Report.h"
 
 namespace vexa::collector {
@@ -44,6 +45,18 @@ public:
   virtual std::int64_t Count() = 0;
   // The number of schema changes applied to the database.
   virtual std::int64_t SchemaVersion() = 0;
+  // Removes the report for good (its number is not handed out again); false when
+  // there was none.
+  virtual bool Delete(std::int64_t id) = 0;
+  // Asks the database a trivial question; throws when it cannot answer.
+  virtual void Ping() = 0;
+  // Add also stores what the report says (Figures.h) in columns of its row, and
+  // opening a store reads again the rows stored before the current FiguresVersion;
+  // these sum the columns up in SQL. The figures of the model's reports
+  // (ModelFigures.h); none when it has no report.
+  virtual std::optional<TModelFigures> FiguresOfModel(const std::string& model) = 0;
+  // The most reported models first, then by name, with their drives.
+  virtual std::vector<TModelListing> Models(int limit) = 0;
 };
 
 // Throws when the database has changes this collector does not know: a newer one
