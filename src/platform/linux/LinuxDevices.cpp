@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -28,17 +29,21 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kMaxSysFile = 64 * 1024;
+// A machine with many containers has a long mount table.
+constexpr std::size_t kMaxMountInfo = 16 << 20;
 constexpr std::uint32_t kBusScsi = 1, kBusAtapi = 2, kBusAta = 3, kBusUsb = 7, kBusSata = 11, kBusSd = 12,
                         kBusMmc = 13, kBusNvme = 17;
 
-std::optional<std::string> ReadBytes(const fs::path& path) {
+std::optional<std::string> ReadBytes(const fs::path& path, std::size_t limit = kMaxSysFile) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string text(kMaxSysFile + 1, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  std::string text;
+  char chunk[4096];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > limit) return std::nullopt;
+  }
   if (in.bad()) return std::nullopt;
-  text.resize(static_cast<std::size_t>(in.gcount()));
-  if (text.size() > kMaxSysFile) return std::nullopt;
   return text;
 }
 
@@ -488,12 +493,12 @@ private:
   // --- Volumes ---
 
   struct TMount {
-    std::string dev, root, mountPoint, fileSystem;
+    std::string dev, root, mountPoint, fileSystem, source;
   };
 
   std::vector<TMount> Mounts() const {
     std::vector<TMount> mounts;
-    const std::optional<std::string> text = ReadBytes(roots.mountInfo);
+    const std::optional<std::string> text = ReadBytes(roots.mountInfo, kMaxMountInfo);
     if (!text) return mounts;
     for (const std::string_view line : SplitLines(*text)) {
       std::vector<std::string_view> words;
@@ -505,7 +510,8 @@ private:
       }
       const auto dash = std::find(words.begin(), words.end(), "-");
       if (words.size() < 5 || dash == words.end() || dash + 1 == words.end()) continue;
-      mounts.push_back({std::string(words[2]), Unescape(words[3]), Unescape(words[4]), std::string(*(dash + 1))});
+      mounts.push_back({std::string(words[2]), Unescape(words[3]), Unescape(words[4]), std::string(*(dash + 1)),
+                        dash + 2 == words.end() ? std::string() : Unescape(*(dash + 2))});
     }
     return mounts;
   }
@@ -546,15 +552,23 @@ private:
       const TKernelPartition* partition = nullptr;  // none: the whole device
     };
     std::map<std::string, TSource> sources;
+    std::map<std::string, std::string> devOfNode;  // /dev/sda1 -> 8:1
     for (std::size_t i = 0; i < built.size(); ++i) {
-      if (!built[i].dev.empty()) sources[built[i].dev] = {i, nullptr};
+      if (!built[i].dev.empty()) {
+        sources[built[i].dev] = {i, nullptr};
+        devOfNode[built[i].facts.node] = built[i].dev;
+      }
       for (const TKernelPartition& p : built[i].partitions) {
-        if (!p.dev.empty()) sources[p.dev] = {i, &p};
+        if (p.dev.empty()) continue;
+        sources[p.dev] = {i, &p};
+        devOfNode[(fs::path(roots.dev) / p.name).string()] = p.dev;
       }
     }
     // One mount per source: the one of its root folder, then the first mount point.
     std::map<std::string, TMount> chosen;
     for (TMount& mount : Mounts()) {
+      // Some file systems (btrfs) report a device number of their own: their source names the node.
+      if (!sources.count(mount.dev) && devOfNode.count(mount.source)) mount.dev = devOfNode[mount.source];
       if (!sources.count(mount.dev)) continue;
       const auto found = chosen.find(mount.dev);
       const auto better = [&](const TMount& x, const TMount& y) {

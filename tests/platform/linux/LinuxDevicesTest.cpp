@@ -35,6 +35,11 @@ protected:
     roots.dev = (root / "dev").string();
     roots.mountInfo = (root / "mountinfo").string();
     BuildTree();
+    // mountinfo names sources by /dev path: here the fake tree's.
+    std::string text;
+    std::getline(std::ifstream(roots.mountInfo), text, '\0');
+    for (std::size_t at; (at = text.find("ROOT/dev")) != std::string::npos;) text.replace(at, 8, roots.dev);
+    std::ofstream(roots.mountInfo) << text;
     roots.openDisk = [this](const std::string& node) {
       const std::string name = fs::path(node).filename().string();
       const auto found = images.find(name);
@@ -172,6 +177,7 @@ protected:
           "23 20 8:5 / /home rw - ext4 /dev/sda5 rw\n"
           "24 20 254:0 / /data rw - vfat /dev/vda rw\n"
           "25 20 7:0 / /snap/core rw - squashfs /dev/loop0 ro\n"
+          "26 20 0:44 / /srv/pool rw - btrfs ROOT/dev/sdc rw\n"
           "garbage line\n");
     DiskLink("by-label", "My\\x20Data", "vda");
     DiskLink("by-uuid", "1A2B-3C4D", "vda");
@@ -313,7 +319,7 @@ TEST_F(LinuxDevicesTest, LayoutFromTheDiskOrTheKernelsPartitionsWhenItCannotBeOp
 TEST_F(LinuxDevicesTest, VolumesOncePerSourceWithLettersInMountPointOrder) {
   const TLinuxDescription d = DescribeLinuxMachine(roots);
   const std::vector<TMachineVolume>& v = d.machine.volumes;
-  ASSERT_EQ(v.size(), 3u);
+  ASSERT_EQ(v.size(), 4u);
   EXPECT_EQ(v[0].letter, 'C');  // "/"
   EXPECT_EQ(v[0].partition, 1u);
   EXPECT_EQ(v[0].size, 20u << 20);
@@ -328,6 +334,8 @@ TEST_F(LinuxDevicesTest, VolumesOncePerSourceWithLettersInMountPointOrder) {
   EXPECT_EQ(v[1].size, kSectors * 512);  // no statvfs answer: the disk's size
   EXPECT_EQ(v[2].letter, 'E');  // "/home" on the logical drive
   EXPECT_EQ(v[2].partition, 2u);
+  EXPECT_EQ(v[3].letter, 'F');  // "/srv/pool": btrfs, found by its source
+  EXPECT_EQ(v[3].disk, 2u);
 }
 
 TEST_F(LinuxDevicesTest, TheCoreScansTheDescribedMachine) {
@@ -346,7 +354,7 @@ TEST_F(LinuxDevicesTest, TheCoreScansTheDescribedMachine) {
   EXPECT_EQ(devices.Device(8)->GetDisplayName(), "HL-DT-ST DVDRAM GH24NSB0");
 
   const std::vector<TVolumeRecord> volumes = ScanVolumes(machine, {});
-  ASSERT_EQ(volumes.size(), 3u);
+  ASSERT_EQ(volumes.size(), 4u);
   EXPECT_EQ(BuildVolumeListing(volumes, kDeviceTypeDisk, 0).summary, "C:  E:");
   TDeviceInfo& first = *devices.Device(0);
   ASSERT_TRUE(first.Open());
