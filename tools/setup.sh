@@ -8,7 +8,8 @@
 # and locale; Cairo and Pango for the pictures vexa-cli draws; liburing for its real
 # reads on Linux and fio to compare them with; for vexa-collector, cpp-httplib with
 # OpenSSL, SQLite, libpqxx and nlohmann-json, and for its tests PostgreSQL's server,
-# curl, openssl and Chromium.
+# curl, openssl and Chromium; for the drives machine (tools/drives-vm.sh) qemu with
+# cpio, kmod and busybox, and the reference tools smartmontools, hdparm, nvme-cli and fdisk.
 set -euo pipefail
 packages=(cmake ninja-build g++ ccache libgtest-dev googletest libbenchmark-dev python3
           g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
@@ -16,7 +17,8 @@ packages=(cmake ninja-build g++ ccache libgtest-dev googletest libbenchmark-dev 
           fonts-noto-cjk locales pkg-config libcairo2-dev libpango1.0-dev
           liburing-dev fio
           libcpp-httplib-dev libssl-dev libsqlite3-dev libpqxx-dev nlohmann-json3-dev
-          postgresql curl openssl chromium)
+          postgresql curl openssl chromium
+          qemu-system-x86 cpio kmod busybox-static smartmontools hdparm nvme-cli fdisk)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

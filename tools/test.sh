@@ -8,6 +8,8 @@
 # code) and never skip: when 64-bit Wine cannot start, the run fails with the
 # reason. The 32-bit ones need a kernel that runs 32-bit programs; elsewhere that
 # build is still made and checked, and the output says which tests were skipped.
+# The native tests include vm-drives, which boots an emulated PC full of drives
+# (tools/drives-vm.sh; qemu comes with tools/setup.sh) and fails when it cannot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
