@@ -7,6 +7,7 @@
 
 #include "platform/MachineFileNvme.h"
 #include "platform/ReplayMachineDetail.h"
+#include "platform/RequestJudge.h"
 #include "platform/StorageLayout.h"
 #include "support/Bytes.h"
 #include "support/Format.h"
@@ -270,7 +271,7 @@ private:
     }
     satGood = true;
     const std::span<const std::uint8_t> cdb(request.input.data() + s::kCdb, s::kCdbSize);
-    const std::array<std::uint8_t, 8> registers = replay::SatRegisters(cdb);
+    const std::array<std::uint8_t, 8> registers = SatRegisters(cdb);
     const std::uint32_t length = GetU32(out, s::kDataTransferLength);
     const std::uint32_t offset = GetU32(request.input, s::kDataBufferOffset);
     AtaData(registers, length > 0 ? BlockAt(out, offset) : std::nullopt);

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/ReplayMachineDetail.h"
+#include "platform/RequestJudge.h"
 #include "platform/StorageLayout.h"
 #include "support/Bytes.h"
 #include "support/Format.h"

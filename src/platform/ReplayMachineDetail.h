@@ -1,6 +1,5 @@
-// What the parts of the replay machine share: the shape of an answer, the judgement
-// of write-type requests, the 32-bit clamp of counts, and the calendar arithmetic of
-// its virtual clock.
+// What the parts of the replay machine share: the shape of an answer, the 32-bit
+// clamp of counts, and the calendar arithmetic of its virtual clock.
 #pragma once
 
 #include <array>
@@ -13,14 +12,6 @@
 #include "support/Utils.h"
 
 namespace vexa::replay {
-
-// Why a control request with this code and input could change a drive, or is not
-// one the program sends; nothing when it is a read. Reads only the bytes present.
-std::optional<std::string> WriteIntent(std::uint32_t code, std::span<const std::uint8_t> input);
-// The same judgement of an ATA command by its task file (features .. command).
-std::optional<std::string> JudgeAtaCommand(const std::array<std::uint8_t, 8>& registers);
-// The task file inside a SAT ATA PASS-THROUGH (12 or 16) command block of full length.
-std::array<std::uint8_t, 8> SatRegisters(std::span<const std::uint8_t> cdb);
 
 inline TIoResult Ok(std::size_t bytes) { return {true, static_cast<std::uint32_t>(bytes), 0}; }
 inline TIoResult Error(std::uint32_t code) { return {false, 0, code}; }

@@ -2,15 +2,16 @@
 // anything else looks at them: the transfer direction and the ATA command first,
 // the shape of the buffer afterwards. So every attempt to write is refused and
 // counted, even one whose header is malformed, whose route fails or whose volume
-// lies on a disk the machine file does not describe.
+// lies on a disk the machine does not know.
+#include "platform/RequestJudge.h"
+
 #include <algorithm>
 
-#include "platform/ReplayMachineDetail.h"
 #include "platform/StorageLayout.h"
 #include "support/Bytes.h"
 #include "support/Format.h"
 
-namespace vexa::replay {
+namespace vexa {
 
 namespace st = storage;
 
@@ -141,4 +142,4 @@ std::optional<std::string> WriteIntent(std::uint32_t code, std::span<const std::
   }
 }
 
-}  // namespace vexa::replay
+}  // namespace vexa
