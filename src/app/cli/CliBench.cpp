@@ -1,6 +1,7 @@
 #include "app/cli/CliBench.h"
 
 #include <memory>
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -209,7 +210,7 @@ int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
     }
   }
   if (positional.size() != 2) {
-    return CliUsageError(err, options.real ? "bench --real takes a path and a program" : "bench takes a device number and a program",
+    return CliUsageError(err, options.real ? "bench --real takes a device number or a path, and a program" : "bench takes a device number and a program",
                          kCliBenchUsage);
   }
   const std::string& programText = positional[1];
@@ -224,9 +225,12 @@ int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
     if (!page) CliPrint(err, "vexa-cli: the Benchmark page could not be opened");
     return page ? 0 : 1;
   };
+  // With --real, a number is a drive of this PC as the other commands count them;
+  // anything else is a file or block device to measure.
+  const bool realPath = options.real && positional[0].find_first_not_of("0123456789") != std::string::npos;
   const auto work = [&](TConsoleSession& session) {
     int position = 0;
-    if (options.real) {
+    if (realPath) {
       if (session.DeviceCount() < 1) return 1;
     } else if (!ParseDevicePosition(positional[0], session.DeviceCount(), position)) {
       return CliUsageError(err,
@@ -249,6 +253,23 @@ int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
   };
   if (!options.real) return RunOnMachine(options, err, work, prepare);
 #ifdef VEXA_HAVE_LINUX_MACHINE
+  if (!realPath) {
+    std::unique_ptr<LinuxMachine> machine;
+    try {
+      machine = LinuxMachine::OfThisPc();
+    } catch (const std::exception& error) {
+      CliPrint(err, Format("vexa-cli: this PC's drives cannot be described: %s", error.what()));
+      return 2;
+    }
+    TInterruptGuard guard(*machine);
+    const int status = RunOnGivenMachine(*machine, options, err, work, prepare);
+    ReportRealMachine(*machine, err);
+    if (interrupted) {
+      CliPrint(err, "vexa-cli: interrupted");
+      return 130;
+    }
+    return status;
+  }
   const std::string& path = positional[0];
   if (const std::string problem = RealPathProblem(path); !problem.empty()) {
     CliPrint(err, "vexa-cli: " + problem);

@@ -15,7 +15,7 @@
 
 namespace vexa {
 
-inline constexpr std::string_view kCliBenchUsage = "bench N PROGRAM [--png FILE] [--random-offsets]  (with --real: bench PATH PROGRAM ...)";
+inline constexpr std::string_view kCliBenchUsage = "bench N PROGRAM [--png FILE] [--random-offsets]  (with --real: N or a PATH to a file or block device)";
 
 int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out, std::FILE* err);
 

@@ -32,6 +32,11 @@
 #ifdef _WIN32
 #include "platform/win32/Win32Machine.h"
 #endif
+#ifdef VEXA_HAVE_LINUX_MACHINE
+#include <unistd.h>
+
+#include "platform/linux/LinuxMachine.h"
+#endif
 
 namespace vexa {
 
@@ -41,8 +46,17 @@ constexpr std::string_view kSetUsage = "--set SECTION.KEY=VALUE COMMAND";
 
 std::unique_ptr<Machine> OpenMachine(const TCliGlobalOptions& options, std::FILE* err) {
   if (options.real) {
-    CliPrint(err, "vexa-cli: --real measures a file or block device with bench; the other commands read machines");
+#ifdef VEXA_HAVE_LINUX_MACHINE
+    try {
+      return LinuxMachine::OfThisPc();
+    } catch (const std::exception& error) {
+      CliPrint(err, Format("vexa-cli: this PC's drives cannot be described: %s", CliSafeText(error.what())));
+      return nullptr;
+    }
+#else
+    CliPrint(err, "vexa-cli: --real reads this PC's drives in the Linux build; on Windows leave it out");
     return nullptr;
+#endif
   }
   if (options.replayFile) {
     try {
@@ -90,11 +104,38 @@ public:
 
 }  // namespace
 
+void ReportRealMachine(Machine& machine, std::FILE* err) {
+#ifdef VEXA_HAVE_LINUX_MACHINE
+  const auto* real = dynamic_cast<const LinuxMachine*>(&machine);
+  if (!real) return;
+  if (!real->DeniedNodes().empty()) {
+    std::string nodes;
+    for (const std::string& node : real->DeniedNodes()) nodes += (nodes.empty() ? "" : ", ") + node;
+    // Root refused too: a container, or a security module, keeps the drives out of reach.
+    const std::string_view remedy = ::geteuid() == 0
+                                        ? "the kernel refuses even root here (a container or a security module?)"
+                                        : "run as root (sudo vexa-cli --real ...) to read IDENTIFY and SMART";
+    CliPrint(err, Format("vexa-cli: no permission to send commands to %s: the drives are shown with what sysfs "
+                         "tells; %s",
+                         CliSafeText(nodes), remedy));
+  }
+  if (real->RefusedCount() > 0) {
+    CliPrint(err, Format("vexa-cli: %u requests that could have written to a drive were refused (first: %s)",
+                         real->RefusedCount(), CliSafeText(real->RefusedRequests().front())));
+  }
+#else
+  (void)machine;
+  (void)err;
+#endif
+}
+
 int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
                  const TSessionWork& prepare) {
   const std::unique_ptr<Machine> machine = OpenMachine(options, err);
   if (!machine) return 2;
-  return RunOnGivenMachine(*machine, options, err, work, prepare);
+  const int status = RunOnGivenMachine(*machine, options, err, work, prepare);
+  ReportRealMachine(*machine, err);
+  return status;
 }
 
 int RunOnGivenMachine(Machine& machine, const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
@@ -341,6 +382,7 @@ int RunCliCapture(const TCliGlobalOptions& options, const TCliArgs& args, std::F
     CliPrint(err, Format("vexa-cli: %s", CliSafeText(error.what())));
     return 1;
   }
+  ReportRealMachine(*machine, err);
   if (!WriteFileAtomically(args[0], text)) {
     CliPrint(err, Format("vexa-cli: cannot write %s", CliSafeText(args[0])));
     return 1;

@@ -26,6 +26,9 @@ using TSessionWork = std::function<int(TConsoleSession& session)>;
 // turns success into exit status 1. A non-zero status of prepare ends there.
 int RunOnMachine(const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
                  const TSessionWork& prepare = {});
+// After a run on this PC's drives: the drives it could not send commands to, and the
+// requests refused because they could write, each said once.
+void ReportRealMachine(Machine& machine, std::FILE* err);
 // The same over a machine the caller made.
 int RunOnGivenMachine(Machine& machine, const TCliGlobalOptions& options, std::FILE* err, const TSessionWork& work,
                       const TSessionWork& prepare = {});

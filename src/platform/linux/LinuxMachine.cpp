@@ -16,7 +16,9 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/ReplayMachine.h"
 #include "platform/ReplayMachineDetail.h"
+#include "platform/linux/LinuxMachineFile.h"
 #include "platform/StorageLayout.h"
 #include "support/Bytes.h"
 #include "support/Text.h"
@@ -29,7 +31,6 @@ using replay::Ok;
 
 namespace {
 
-constexpr std::uint32_t kFileSector = 512;
 constexpr unsigned kRingEntries = 64;  // room for every slot of a queue of 32, and their cancellations
 constexpr std::uint64_t kCancelTag = std::uint64_t{1} << 63;
 
@@ -69,13 +70,6 @@ int Errno(std::uint32_t error) {
 
 }  // namespace
 
-struct LinuxMachine::TOpenFile {
-  int fd = -1;
-  TOpenMode mode;
-  std::uint64_t size = 0;
-  std::uint32_t sector = kFileSector;
-  std::uint64_t position = 0;
-};
 
 // The ring and its slots. A slot is an auto-reset event with the one read it
 // carries: in flight until its completion is reaped, then signalled until a wait
@@ -173,6 +167,7 @@ LinuxMachine::TOpenFile* LinuxMachine::Find(THandle handle) {
 // --- Files and devices ---
 
 THandle LinuxMachine::Open(std::string_view path, const TOpenMode& mode) {
+  if (described) return OpenDescribed(path, mode);
   std::string target(path);
   for (const auto& [alias, real] : aliases) {
     if (SameTextAscii(alias, path)) target = real;
@@ -220,15 +215,17 @@ void LinuxMachine::Close(THandle handle) {
   for (auto& [id, slot] : ring->slots) {
     if (slot.inFlight && slot.fd == file->fd) Retire(id);
   }
-  ::close(file->fd);
+  if (file->fd >= 0) ::close(file->fd);
+  if (described && file->described != kInvalidHandle) described->Close(file->described);
   files.erase(static_cast<std::uintptr_t>(handle));
 }
 
-TIoResult LinuxMachine::Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t>,
+TIoResult LinuxMachine::Control(THandle handle, std::uint32_t code, std::span<const std::uint8_t> input,
                                 std::span<std::uint8_t> output) {
   TOpenFile* file = Find(handle);
   if (!file) return Error(kErrorInvalidHandle);
   if (file->mode.overlapped) return Error(kErrorInvalidParameter);
+  if (described) return DriveControl(*file, code, input, output);
   namespace g = st::geometry;
   switch (code) {
     case st::kIoctlDiskGetLengthInfo: {
@@ -259,13 +256,22 @@ TIoResult LinuxMachine::Control(THandle handle, std::uint32_t code, std::span<co
 }
 
 std::string LinuxMachine::ErrorMessage(std::uint32_t error) {
-  if (error == kErrorInvalidFunction) return "Incorrect function.";
   const int code = Errno(error);
-  return code ? std::string(std::strerror(code)) : std::string();
+  std::string message = error == kErrorInvalidFunction ? "Incorrect function."
+                        : code                         ? std::string(std::strerror(code))
+                                                       : std::string();
+  // The kernel's own answer to the drive command that failed last, when this is its error.
+  if (error != 0 && !lastKernelAnswer.empty() &&
+      std::find(lastKernelErrors.begin(), lastKernelErrors.end(), error) != lastKernelErrors.end()) {
+    message += (message.empty() ? "" : " ") + ("(" + lastKernelAnswer + ")");
+  }
+  return message;
 }
 
 TIoResult LinuxMachine::CheckAligned(const TOpenFile& file, std::uint64_t offset,
                                      std::span<std::uint8_t> buffer) const {
+  // A drive this process may not open, or a volume: described, but not readable here.
+  if (file.fd < 0) return Error(kErrorAccessDenied);
   if (buffer.size() > 0x7FFFF000u) return Error(kErrorInvalidParameter);
   // Unbuffered reads take whole sectors at sector-aligned addresses, as on Windows.
   if (file.mode.noBuffering && (offset % file.sector != 0 || buffer.size() % file.sector != 0 ||
@@ -417,13 +423,38 @@ TAlignedBuffer LinuxMachine::IoBuffer(std::size_t size) {
 
 // --- Volumes and the system ---
 
-TVolumeInformation LinuxMachine::VolumeInformation(std::string_view) {
+std::uint32_t LinuxMachine::LogicalDriveMask() { return described ? described->LogicalDriveMask() : 0; }
+
+std::vector<std::string> LinuxMachine::LogicalDriveStrings() {
+  return described ? described->LogicalDriveStrings() : std::vector<std::string>{};
+}
+
+std::optional<TDiskFreeSpace> LinuxMachine::DiskFreeSpace(std::string_view rootPath) {
+  return described ? described->DiskFreeSpace(rootPath) : std::nullopt;
+}
+
+std::optional<TDiskFreeBytes> LinuxMachine::DiskFreeBytes(std::string_view rootPath) {
+  return described ? described->DiskFreeBytes(rootPath) : std::nullopt;
+}
+
+std::optional<std::string> LinuxMachine::DosDeviceName(std::string_view deviceName) {
+  return described ? described->DosDeviceName(deviceName) : std::nullopt;
+}
+
+std::optional<std::string> LinuxMachine::VolumeGuidPath(std::string_view mountPoint) {
+  return described ? described->VolumeGuidPath(mountPoint) : std::nullopt;
+}
+
+TVolumeInformation LinuxMachine::VolumeInformation(std::string_view rootPath) {
+  if (described) return described->VolumeInformation(rootPath);
   TVolumeInformation information;
   information.error = kErrorPathNotFound;
   return information;
 }
 
 std::uint32_t LinuxMachine::FileAttributes(std::string_view path) {
+  // Volume roots (C:\) are the description's; anything else is a file of this PC.
+  if (described && path.size() <= 3 && path.size() >= 2 && path[1] == ':') return described->FileAttributes(path);
   struct stat info {};
   if (::stat(std::string(path).c_str(), &info) != 0) return kInvalidFileAttributes;
   constexpr std::uint32_t kDirectory = 0x10, kNormal = 0x80;

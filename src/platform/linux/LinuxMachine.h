@@ -1,10 +1,15 @@
-// The Machine of Linux files and block devices, for measuring real drives with the
-// benchmark engine. Everything is opened read-only, whatever the mode asks: the
-// engine opens raw devices for reading and writing as Windows wants, but nothing
-// here can write. No buffering is O_DIRECT; overlapped reads go through io_uring,
-// one slot per read with its own completion, submitted in batches when the caller
-// waits. Of the storage control requests only the size and geometry queries
-// answer; the drive-identification requests fail with error 1.
+// The Machine of a Linux PC. Made with OfThisPc, it is the PC's drives as Windows'
+// storage stack would show them: the descriptive requests (descriptors, geometry,
+// layout, volumes) are answered by a ReplayMachine built from sysfs and the disks'
+// partition tables (LinuxDevices.h), the drive commands (ATA and SCSI pass-through,
+// SMART, the NVMe queries) go to the kernel through SG_IO and the NVMe driver
+// (LinuxPassThrough.h), and every request is judged before either sees it: one
+// that could write is refused with error 5 and counted. Made with aliases only, it
+// measures a file or block device with the benchmark engine.
+// Everything is opened read-only, whatever the mode asks: the engine opens raw
+// devices for reading and writing as Windows wants, but nothing here can write. No
+// buffering is O_DIRECT; overlapped reads go through io_uring, one slot per read
+// with its own completion, submitted in batches when the caller waits.
 #pragma once
 
 #include <atomic>
@@ -13,10 +18,15 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/Machine.h"
+#include "platform/linux/LinuxDevices.h"
+#include "platform/linux/LinuxKernel.h"
 
 namespace vexa {
+
+class ReplayMachine;
 
 inline constexpr std::uint32_t kErrorOperationAborted = 995;
 
@@ -26,6 +36,9 @@ public:
   // path each one opens; any other path is opened as it is.
   explicit LinuxMachine(std::map<std::string, std::string> aliases = {});
   ~LinuxMachine() override;
+  // This PC's drives, described from roots; commands go to kernel (the running one
+  // when none is given; it must outlive the machine).
+  static std::unique_ptr<LinuxMachine> OfThisPc(const TLinuxRoots& roots = {}, TLinuxKernel* kernel = nullptr);
   LinuxMachine(const LinuxMachine&) = delete;
   LinuxMachine& operator=(const LinuxMachine&) = delete;
 
@@ -34,6 +47,14 @@ public:
   // From now on every read fails with error 995 (operation aborted), so a run ends
   // at its next read. Safe to call from a signal handler.
   void Abort() { aborted.store(true); }
+  // The description of the PC's drives (none for a machine of aliases only).
+  const TLinuxDescription* Description() const { return description.get(); }
+  // The requests refused because they could write, with the reason for each.
+  std::uint32_t RefusedCount() const { return static_cast<std::uint32_t>(refused.size()); }
+  const std::vector<std::string>& RefusedRequests() const { return refused; }
+  // The device nodes to which this process may not send commands (it may not open
+  // them, or the kernel refused a command for want of privilege).
+  const std::vector<std::string>& DeniedNodes() const { return denied; }
 
   THandle Open(std::string_view path, const TOpenMode& mode) override;
   void Close(THandle handle) override;
@@ -53,13 +74,13 @@ public:
   // hundreds of kilobytes reaches the device as a few segments instead of one per page.
   TAlignedBuffer IoBuffer(std::size_t size) override;
 
-  std::uint32_t LogicalDriveMask() override { return 0; }
-  std::vector<std::string> LogicalDriveStrings() override { return {}; }
+  std::uint32_t LogicalDriveMask() override;
+  std::vector<std::string> LogicalDriveStrings() override;
   TVolumeInformation VolumeInformation(std::string_view rootPath) override;
-  std::optional<TDiskFreeSpace> DiskFreeSpace(std::string_view) override { return std::nullopt; }
-  std::optional<TDiskFreeBytes> DiskFreeBytes(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> DosDeviceName(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> VolumeGuidPath(std::string_view) override { return std::nullopt; }
+  std::optional<TDiskFreeSpace> DiskFreeSpace(std::string_view rootPath) override;
+  std::optional<TDiskFreeBytes> DiskFreeBytes(std::string_view rootPath) override;
+  std::optional<std::string> DosDeviceName(std::string_view deviceName) override;
+  std::optional<std::string> VolumeGuidPath(std::string_view mountPoint) override;
   std::uint32_t FileAttributes(std::string_view path) override;
 
   TOsVersion TrueOsVersion() override;
@@ -76,6 +97,10 @@ private:
   struct TOpenFile;
   struct TRing;
   TOpenFile* Find(THandle handle);
+  THandle OpenDescribed(std::string_view path, const TOpenMode& mode);
+  TIoResult DriveControl(TOpenFile& file, std::uint32_t code, std::span<const std::uint8_t> input,
+                         std::span<std::uint8_t> output);
+  void Deny(const std::string& node);
   TIoResult CheckAligned(const TOpenFile& file, std::uint64_t offset, std::span<std::uint8_t> buffer) const;
   // Waits until the slot's read has completed (cancelling it first).
   void Retire(std::uint32_t slot);
@@ -87,6 +112,15 @@ private:
   std::uint32_t nextSlot = 1;
   std::uint32_t lastOpenError = 0;
   std::atomic<bool> aborted{false};
+  std::unique_ptr<TLinuxDescription> description;
+  std::unique_ptr<ReplayMachine> described;
+  TLinuxKernel* kernel = nullptr;
+  std::vector<std::string> refused;
+  std::vector<std::string> denied;
+  // What the kernel said to the last drive command, for ErrorMessage to add to the
+  // message of the errors under which that answer is shown.
+  std::vector<std::uint32_t> lastKernelErrors;
+  std::string lastKernelAnswer;
   std::mt19937_64 random;
 };
 
