@@ -256,6 +256,7 @@ TIoResult LinuxMachine::Control(THandle handle, std::uint32_t code, std::span<co
 }
 
 std::string LinuxMachine::ErrorMessage(std::uint32_t error) {
+  if (error != 0 && error == lastScsiStatus && !lastKernelAnswer.empty()) return lastKernelAnswer;
   const int code = Errno(error);
   std::string message = error == kErrorInvalidFunction ? "Incorrect function."
                         : code                         ? std::string(std::strerror(code))

@@ -120,6 +120,9 @@ private:
   // What the kernel said to the last drive command, for ErrorMessage to add to the
   // message of the errors under which that answer is shown.
   std::vector<std::uint32_t> lastKernelErrors;
+  // The SCSI status of the last SCSI pass-through when not GOOD: its caller shows
+  // it where an error code goes, so its message is the kernel's answer alone.
+  std::uint32_t lastScsiStatus = 0;
   std::string lastKernelAnswer;
   std::mt19937_64 random;
 };

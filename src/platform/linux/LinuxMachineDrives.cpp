@@ -172,12 +172,13 @@ TIoResult LinuxMachine::DriveControl(TOpenFile& file, std::uint32_t code, std::s
       // The codes under which the pages will show this answer: the error, and for a
       // SCSI pass-through the failure or SCSI status its caller reports instead.
       lastKernelErrors.clear();
+      lastScsiStatus = 0;
       lastKernelAnswer = noting.answer.empty() ? "" : file.device->node + ": " + noting.answer;
       if (!outcome.answer->ok) lastKernelErrors.push_back(outcome.answer->error);
       if (code == storage::kIoctlScsiPassThrough) {
         if (!outcome.answer->ok) lastKernelErrors.push_back(kErrorGenFailure);
         if (outcome.answer->ok && output.size() > storage::scsi::kScsiStatus && output[storage::scsi::kScsiStatus] != 0) {
-          lastKernelErrors.push_back(output[storage::scsi::kScsiStatus]);
+          lastScsiStatus = output[storage::scsi::kScsiStatus];
         }
       }
       return *outcome.answer;

@@ -88,6 +88,10 @@ for ((n = 1; n <= count; n++)); do
   run "partitions-json-$n" partitions "$n" --json
   run "debug-$n" debug "$n"
 done
+# The NVMe read counters again: Vexa's reads moved them.
+for ctrl in /dev/nvme[0-9]; do
+  [ -e "$ctrl" ] && nvme smart-log -o json "$ctrl" >"$out/ref/$(basename "$ctrl")n1.smart-log-after.json"
+done
 # The capture replayed must say what the machine said.
 if [ -s "$out/vexa/capture.machine" ]; then
   source=(--replay "$out/vexa/capture.machine")
