@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # vexa-cli --real bench on a real file: the figures of a run, paths it refuses with
-# a reason, the file unchanged afterwards, and Ctrl+C in the middle of a run.
+# a reason, the file unchanged afterwards, and Ctrl+C in the middle of a run; and
+# every page of this PC's own drives.
 #   usage: real.sh SOURCE_DIR VEXA_CLI_COMMAND...
 set -uo pipefail
 shift
@@ -46,6 +47,23 @@ status=$?
 [ "$status" = 130 ] || fail "Ctrl+C: exit status $status, not 130"
 grep -q "interrupted" "$work/err" || fail "Ctrl+C: no message"
 [ -s "$work/out" ] && fail "Ctrl+C: printed results of an interrupted run"
+
+# The machine commands on this PC's own drives, whatever it has (and whatever this
+# process may send them): every page of every drive ends normally, and a drive
+# number beyond them is a usage error.
+"${cli[@]}" --real list >"$work/out" 2>"$work/err"
+status=$?
+[ $status -le 1 ] || fail "--real list: exit status $status: $(cat "$work/err")"
+count=$(grep -c . "$work/out")
+for n in $(seq 1 "$count"); do
+  for what in info smart identify partitions decoder debug report; do
+    "${cli[@]}" --real "$what" "$n" >/dev/null 2>"$work/err"
+    status=$?
+    [ $status -le 1 ] || fail "--real $what $n: exit status $status: $(cat "$work/err")"
+  done
+done
+"${cli[@]}" --real smart $((count + 1)) >/dev/null 2>&1
+[ $? -eq 2 ] || fail "--real smart $((count + 1)): not a usage error"
 
 [ "$(md5sum <"$disk")" = "$before" ] || fail "the file changed"
 echo "real: all checks passed"
