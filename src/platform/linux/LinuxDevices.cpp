@@ -233,6 +233,7 @@ public:
     for (std::size_t i = 0; i < disks.size(); ++i) Add(Disk(disks[i].second, static_cast<std::uint32_t>(i)));
     for (std::size_t i = 0; i < opticals.size(); ++i) Add(Optical(opticals[i].second, static_cast<std::uint32_t>(i)));
     ScsiHosts();
+    ScsiPorts();
     Volumes();
     return std::move(description);
   }
@@ -488,6 +489,30 @@ private:
     }
     std::sort(description.scsiHosts.begin(), description.scsiHosts.end(),
               [](const TLinuxScsiHost& x, const TLinuxScsiHost& y) { return x.number < y.number; });
+  }
+
+  // A SCSI port for each host with an ATA disk: the miniport IDENTIFY of the port
+  // reaches its first disk (the live side sends it as an ATA command), as the
+  // miniport of an IDE or SATA controller answers on Windows. Hosts without one are
+  // left out, so the scan lists no nameless drive.
+  void ScsiPorts() {
+    for (const TLinuxScsiHost& host : description.scsiHosts) {
+      for (std::size_t i = 0; i < built.size(); ++i) {
+        const TBuilt& disk = built[i];
+        if (disk.device.kind != TMachineDeviceKind::Disk || disk.facts.transport != TLinuxTransport::Ata ||
+            disk.facts.scsiHost != host.number) {
+          continue;
+        }
+        TBuilt port;
+        port.device.path = Format("\\\\.\\Scsi%u:", host.number);
+        port.device.kind = TMachineDeviceKind::ScsiPort;
+        port.device.number = host.number;
+        port.facts = disk.facts;
+        port.facts.path = port.device.path;
+        Add(std::move(port));
+        break;
+      }
+    }
   }
 
   // --- Volumes ---

@@ -101,6 +101,9 @@ private:
   TIoResult DriveControl(TOpenFile& file, std::uint32_t code, std::span<const std::uint8_t> input,
                          std::span<std::uint8_t> output);
   void Deny(const std::string& node);
+  TIoResult PortIdentify(TOpenFile& file, std::span<const std::uint8_t> input, std::span<std::uint8_t> output);
+  TIoResult Live(TOpenFile& file, std::uint32_t code, std::span<const std::uint8_t> input,
+                 std::span<std::uint8_t> output, bool& answered);
   TIoResult CheckAligned(const TOpenFile& file, std::uint64_t offset, std::span<std::uint8_t> buffer) const;
   // Waits until the slot's read has completed (cancelling it first).
   void Retire(std::uint32_t slot);

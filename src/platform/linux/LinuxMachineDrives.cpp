@@ -17,6 +17,7 @@
 #include "platform/linux/LinuxMachine.h"
 #include "platform/linux/LinuxMachineFile.h"
 #include "platform/linux/LinuxPassThrough.h"
+#include "support/Bytes.h"
 #include "support/Format.h"
 #include "support/Text.h"
 
@@ -113,8 +114,11 @@ void LinuxMachine::Deny(const std::string& node) {
 
 THandle LinuxMachine::OpenDescribed(std::string_view path, const TOpenMode& mode) {
   const TLinuxDevice* device = nullptr;
-  for (const TLinuxDevice& candidate : description->devices) {
-    if (SameTextAscii(candidate.path, path)) device = &candidate;
+  bool port = false;
+  for (std::size_t i = 0; i < description->devices.size(); ++i) {
+    if (!SameTextAscii(description->devices[i].path, path)) continue;
+    device = &description->devices[i];
+    port = description->machine.devices[i].kind == TMachineDeviceKind::ScsiPort;
   }
   // Volumes and whatever else the description knows are answered by it alone.
   const THandle inner = described->Open(path, mode);
@@ -126,6 +130,7 @@ THandle LinuxMachine::OpenDescribed(std::string_view path, const TOpenMode& mode
   file.mode = mode;
   file.described = inner;
   file.device = device;
+  file.port = port;
   if (device) {
     // Without blocking, so that an optical drive without a disc opens too; reads
     // on a block device block all the same.
@@ -162,7 +167,20 @@ TIoResult LinuxMachine::DriveControl(TOpenFile& file, std::uint32_t code, std::s
     refused.push_back(*why);
     return Error(kErrorAccessDenied);
   }
-  if (file.device) {
+  if (file.port) {
+    if (code == storage::kIoctlScsiMiniport) return PortIdentify(file, input, output);
+  } else if (file.device) {
+    bool answered = false;
+    const TIoResult result = Live(file, code, input, output, answered);
+    if (answered) return result;
+  }
+  if (file.described == kInvalidHandle) return Error(kErrorInvalidFunction);
+  return described->Control(file.described, code, input, output);
+}
+
+TIoResult LinuxMachine::Live(TOpenFile& file, std::uint32_t code, std::span<const std::uint8_t> input,
+                             std::span<std::uint8_t> output, bool& answered) {
+  {
     TNotingKernel noting(*kernel);
     const TPassThroughDevice target{file.fd, BusOf(file.device->transport), -1, file.device->nvmeNamespace};
     const TPassThroughOutcome outcome = PassThrough(noting, target, code, input, output);
@@ -181,11 +199,50 @@ TIoResult LinuxMachine::DriveControl(TOpenFile& file, std::uint32_t code, std::s
           lastScsiStatus = output[storage::scsi::kScsiStatus];
         }
       }
+      answered = true;
       return *outcome.answer;
     }
   }
-  if (file.described == kInvalidHandle) return Error(kErrorInvalidFunction);
-  return described->Control(file.described, code, input, output);
+  return Error(kErrorInvalidFunction);
+}
+
+// The miniport's IDENTIFY of a port's disk, sent as the ATA command it carries and
+// answered in the miniport's reply: the control header, then the SENDCMDOUTPARAMS
+// with the drive's block, or the drive's error when it aborted.
+TIoResult LinuxMachine::PortIdentify(TOpenFile& file, std::span<const std::uint8_t> input,
+                                     std::span<std::uint8_t> output) {
+  namespace sr = storage::srbio;
+  namespace a = storage::ata;
+  namespace out = storage::sendcmdout;
+  constexpr std::size_t kBlock = 512;
+  if (input.size() < sr::kSize + storage::sendcmdin::kSize - 1) return Error(kErrorInvalidParameter);
+  if (GetU32(input, sr::kLength) < out::kBuffer + kBlock) return Error(kErrorInvalidParameter);
+  const std::size_t replySize = sr::kSize + out::kBuffer + kBlock;
+  if (output.size() < replySize) return Error(kErrorInsufficientBuffer);
+  std::vector<std::uint8_t> request(a::kSize + kBlock, 0);
+  PutU16(request, a::kLength, a::kSize);
+  PutU16(request, a::kAtaFlags, a::kFlagDrdyRequired | a::kFlagDataIn);
+  PutU32(request, a::kDataTransferLength, kBlock);
+  PutU32(request, a::kTimeOutValue, std::max<std::uint32_t>(GetU32(input, sr::kTimeout), 1));
+  PutU32(request, a::kDataBufferOffset, a::kSize);
+  std::copy_n(input.begin() + sr::kSize + storage::sendcmdin::kRegisters, 8, request.begin() + a::kCurrentTaskFile);
+  request[a::kCurrentTaskFile + storage::taskfile::kSectorCount] = 1;
+  bool answered = false;
+  const TIoResult result = Live(file, storage::kIoctlAtaPassThrough, request, request, answered);
+  if (!result.ok) return result;
+  std::vector<std::uint8_t> reply(input.begin(), input.begin() + sr::kSize);
+  PutU32(reply, sr::kReturnCode, 0);
+  reply.resize(sr::kSize + out::kBuffer, 0);
+  const std::uint8_t status = request[a::kCurrentTaskFile + storage::taskfile::kStatus];
+  if (status & 0x01) {  // ERR: the drive refused the command
+    reply[sr::kSize + out::kDriverError] = out::kSmartIdeError;
+    reply[sr::kSize + out::kIdeError] = request[a::kCurrentTaskFile + storage::taskfile::kError];
+  } else {
+    PutU32(reply, sr::kSize + out::kBufferSize, kBlock);
+    reply.insert(reply.end(), request.begin() + a::kSize, request.end());
+  }
+  std::copy(reply.begin(), reply.end(), output.begin());
+  return {true, static_cast<std::uint32_t>(reply.size()), 0};
 }
 
 }  // namespace vexa

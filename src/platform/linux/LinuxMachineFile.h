@@ -16,6 +16,7 @@ struct LinuxMachine::TOpenFile {
   // On a machine of this PC: the description's handle and the drive it names.
   THandle described = kInvalidHandle;
   const TLinuxDevice* device = nullptr;
+  bool port = false;  // a SCSI port (\\.\ScsiN:): only its miniport IDENTIFY is live
 };
 
 }  // namespace vexa

@@ -207,11 +207,15 @@ TEST_F(LinuxDevicesTest, DisksInNaturalOrderThenOpticalDrivesAndNothingVirtual) 
     paths.push_back(d.machine.devices[i].path);
     EXPECT_EQ(d.devices[i].path, d.machine.devices[i].path);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"sda", "sdb", "sdc", "sdd", "sdz", "sdaa", "nvme0n1", "vda", "sr0"}));
+  // Then a SCSI port for each host with an ATA disk, reaching that disk.
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"sda", "sdb", "sdc", "sdd", "sdz", "sdaa", "nvme0n1", "vda", "sr0", "sda", "sdb"}));
   EXPECT_EQ(paths.front(), "\\\\.\\PhysicalDrive0");
   EXPECT_EQ(paths[7], "\\\\.\\PhysicalDrive7");
-  EXPECT_EQ(paths.back(), "\\\\.\\CdRom0");
-  EXPECT_EQ(d.machine.devices.back().kind, TMachineDeviceKind::CdRom);
+  EXPECT_EQ(paths[8], "\\\\.\\CdRom0");
+  EXPECT_EQ(d.machine.devices[8].kind, TMachineDeviceKind::CdRom);
+  EXPECT_EQ(paths.back(), "\\\\.\\Scsi1:");
+  EXPECT_EQ(d.machine.devices.back().kind, TMachineDeviceKind::ScsiPort);
   ASSERT_EQ(d.scsiHosts.size(), 4u);
   EXPECT_EQ(d.scsiHosts[2].procName, "usb-storage");
 }
@@ -342,7 +346,7 @@ TEST_F(LinuxDevicesTest, TheCoreScansTheDescribedMachine) {
   ReplayMachine machine(DescribeLinuxMachine(roots).machine);
   TDeviceManager devices(machine);
   EXPECT_EQ(devices.Enumerate(DeviceKindPhysical(), 0, 256), 8);
-  EXPECT_EQ(devices.Enumerate(DeviceKindScsi(), 0, 256), 0);
+  EXPECT_EQ(devices.Enumerate(DeviceKindScsi(), 0, 256), 2);
   EXPECT_EQ(devices.Enumerate(DeviceKindOptical(), 0, 256), 1);
   const TDeviceInfo& ssd = *devices.Device(0);
   EXPECT_EQ(ssd.GetDisplayName(), "Samsung SSD 850 EVO 500GB");
@@ -351,7 +355,7 @@ TEST_F(LinuxDevicesTest, TheCoreScansTheDescribedMachine) {
   EXPECT_EQ(devices.Device(2)->GetDisplayName(), "SanDisk Cruzer Blade");
   EXPECT_EQ(devices.Device(2)->GetKindName(), "USB");
   EXPECT_EQ(devices.Device(4)->GetDisplayName(), "PhysicalDrive4");  // sdz: nothing names it
-  EXPECT_EQ(devices.Device(8)->GetDisplayName(), "HL-DT-ST DVDRAM GH24NSB0");
+  EXPECT_EQ(devices.Device(10)->GetDisplayName(), "HL-DT-ST DVDRAM GH24NSB0");  // after the two ports
 
   const std::vector<TVolumeRecord> volumes = ScanVolumes(machine, {});
   ASSERT_EQ(volumes.size(), 4u);

@@ -92,6 +92,25 @@ TEST_F(LinuxMachineDrivesTest, DescriptionAnswersWhatTheDriversKnowAndTheKernelW
   machine->Close(disk);
 }
 
+TEST_F(LinuxMachineDrivesTest, APortWithAnAtaDiskAnswersTheMiniportIdentifyFromIt) {
+  auto machine = Machine();
+  const THandle port = machine->Open("\\\\.\\Scsi0:", {});
+  ASSERT_NE(port, kInvalidHandle);
+  std::array<std::uint8_t, 512> identify{};
+  ASSERT_TRUE(MiniportIdentify(*machine, port, 0, identify));
+  EXPECT_EQ(kernel.calls, 1);
+  EXPECT_EQ(identify[0], 0x5A);
+  // A drive that aborts: the miniport's reply carries the error, no data.
+  kernel.reply.status = 2;
+  kernel.reply.sense = {0x72, 0x0B, 0x00, 0x1D, 0, 0, 0, 0x0E, 0x09, 0x0C, 0, 0x04, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x51};
+  kernel.reply.senseLength = 22;
+  identify.fill(0xEE);
+  EXPECT_TRUE(MiniportIdentify(*machine, port, 0, identify));
+  EXPECT_EQ(identify[0], 0);
+  // A host without an ATA disk is no port.
+  EXPECT_EQ(machine->Open("\\\\.\\Scsi1:", {}), kInvalidHandle);
+}
+
 TEST_F(LinuxMachineDrivesTest, WhatCouldWriteReachesNeitherSideAndIsCounted) {
   auto machine = Machine();
   const THandle disk = machine->Open("\\\\.\\PhysicalDrive0", {});
