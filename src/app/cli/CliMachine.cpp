@@ -54,7 +54,11 @@ std::unique_ptr<Machine> OpenMachine(const TCliGlobalOptions& options, std::FILE
       return nullptr;
     }
 #else
-    CliPrint(err, "vexa-cli: --real reads this PC's drives in the Linux build; on Windows leave it out");
+#ifdef _WIN32
+    CliPrint(err, "vexa-cli: --real reads a Linux PC's drives; on Windows leave it out");
+#else
+    CliPrint(err, "vexa-cli: --real needs the Linux build with liburing (tools/setup.sh installs it)");
+#endif
     return nullptr;
 #endif
   }
@@ -69,8 +73,13 @@ std::unique_ptr<Machine> OpenMachine(const TCliGlobalOptions& options, std::FILE
 #ifdef _WIN32
   return std::make_unique<Win32Machine>();
 #else
-  CliPrint(err, "vexa-cli: this build reads no real drives yet; give it a recorded machine with --replay FILE "
+#ifdef VEXA_HAVE_LINUX_MACHINE
+  CliPrint(err, "vexa-cli: say which machine: --real for this PC's drives, or --replay FILE for a recorded one "
                 "(docs/MACHINE-FILE.md)");
+#else
+  CliPrint(err, "vexa-cli: this build reads no real drives; give it a recorded machine with --replay FILE "
+                "(docs/MACHINE-FILE.md)");
+#endif
   return nullptr;
 #endif
 }

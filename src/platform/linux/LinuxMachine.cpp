@@ -264,7 +264,7 @@ std::string LinuxMachine::ErrorMessage(std::uint32_t error) {
   // The kernel's own answer to the drive command that failed last, when this is its error.
   if (error != 0 && !lastKernelAnswer.empty() &&
       std::find(lastKernelErrors.begin(), lastKernelErrors.end(), error) != lastKernelErrors.end()) {
-    message += (message.empty() ? "" : " ") + ("(" + lastKernelAnswer + ")");
+    message = message.empty() ? lastKernelAnswer : message + " (" + lastKernelAnswer + ")";
   }
   return message;
 }
