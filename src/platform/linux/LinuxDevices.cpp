@@ -386,12 +386,18 @@ private:
     }
   }
 
-  TBuilt Disk(const std::string& name, std::uint32_t number) {
+  // A device with its Windows path, kind and number; the rest is to fill.
+  static TBuilt Named(std::string path, TMachineDeviceKind kind, std::uint32_t number) {
     TBuilt b;
-    b.device.path = Format("\\\\.\\PhysicalDrive%u", number);
-    b.device.kind = TMachineDeviceKind::Disk;
+    b.device.path = std::move(path);
+    b.device.kind = kind;
     b.device.number = number;
     b.facts.path = b.device.path;
+    return b;
+  }
+
+  TBuilt Disk(const std::string& name, std::uint32_t number) {
+    TBuilt b = Named(Format("\\\\.\\PhysicalDrive%u", number), TMachineDeviceKind::Disk, number);
     Common(b, name);
     const fs::path dir = BlockDir(name);
     if (b.facts.transport == TLinuxTransport::Nvme) {
@@ -418,11 +424,7 @@ private:
   }
 
   TBuilt Optical(const std::string& name, std::uint32_t number) {
-    TBuilt b;
-    b.device.path = Format("\\\\.\\CdRom%u", number);
-    b.device.kind = TMachineDeviceKind::CdRom;
-    b.device.number = number;
-    b.facts.path = b.device.path;
+    TBuilt b = Named(Format("\\\\.\\CdRom%u", number), TMachineDeviceKind::CdRom, number);
     Common(b, name);
     Descriptor(b, BlockDir(name));
     TMachineDescriptor& d = b.device.descriptor;
@@ -503,12 +505,10 @@ private:
             disk.facts.scsiHost != host.number) {
           continue;
         }
-        TBuilt port;
-        port.device.path = Format("\\\\.\\Scsi%u:", host.number);
-        port.device.kind = TMachineDeviceKind::ScsiPort;
-        port.device.number = host.number;
+        TBuilt port = Named(Format("\\\\.\\Scsi%u:", host.number), TMachineDeviceKind::ScsiPort, host.number);
+        const std::string path = port.facts.path;
         port.facts = disk.facts;
-        port.facts.path = port.device.path;
+        port.facts.path = path;
         Add(std::move(port));
         break;
       }
