@@ -13,6 +13,9 @@
 # serial where none is given). The command runs as root in the current directory;
 # the guest's console (the command's output too) goes to DIR/console.log and is
 # printed at the end; the exit code is the command's.
+# The guest may unplug a device while it runs: it writes the device's qemu id (the
+# USB disk is usb-disk) into /vmshare/unplug, and the host answers in
+# /vmshare/unplugged with what qemu's monitor (DIR/monitor.sock) said to device_del.
 #   usage: tools/drives-vm.sh --prepare DIR     make the images (kept when present)
 #          tools/drives-vm.sh DIR COMMAND [ARG...]
 # KVM is tried first; when it is missing, or the guest is not up within
@@ -84,7 +87,7 @@ mapfile -t machine < <(
   drive nvme
   printf '%s\n' -device nvme,drive=nvme,serial=VEXANVME0001,smart_critical_warning=4
   drive usb
-  printf '%s\n' -device qemu-xhci,id=xhci -device usb-storage,bus=xhci.0,drive=usb,serial=VEXAUSB0001
+  printf '%s\n' -device qemu-xhci,id=xhci -device usb-storage,id=usb-disk,bus=xhci.0,drive=usb,serial=VEXAUSB0001
   drive virtio
   printf '%s\n' -device virtio-blk-pci,drive=virtio,serial=VEXAVIRTIO0001
 )
@@ -95,19 +98,49 @@ stop() { [ -n "$qemu_pid" ] && kill "$qemu_pid" 2>/dev/null && wait "$qemu_pid" 
 trap stop EXIT
 start() {
   local accel=$1
-  rm -f "$share/up" "$share/status"
+  rm -f "$share/up" "$share/status" "$share/unplug" "$share/unplugged" "$dir/monitor.sock"
   : >"$dir/console.log"
   # -nodefaults: no drive or card the list above does not name (the machine's own
   # PIIX IDE controller stays).
   qemu-system-x86_64 -machine pc -nodefaults "${accel_options[@]}" -smp 2 -m 1G \
     -kernel "$vm_cache/vmlinuz" -initrd "$vm_cache/drives-initrd.gz" \
     -append "console=ttyS0 quiet loglevel=0 panic=1" \
-    -display none -vga none -serial "file:$dir/console.log" -monitor none -no-reboot \
+    -display none -vga none -serial "file:$dir/console.log" -monitor "unix:$dir/monitor.sock,server=on,wait=off" -no-reboot \
     "${shares[@]}" "${machine[@]}" </dev/null >"$dir/qemu-$accel.log" 2>&1 &
   qemu_pid=$!
 }
 # A qemu that ended is a zombie until waited for, and kill -0 still finds it.
 alive() { [ -n "$qemu_pid" ] && [ -r "/proc/$qemu_pid/stat" ] && [ "$(cut -d' ' -f3 "/proc/$qemu_pid/stat")" != Z ]; }
+# One command to qemu's monitor; what it answered, its prompts left out.
+monitor() {
+  python3 - "$dir/monitor.sock" "$1" <<'PY'
+import socket, sys
+def upto_prompt(s):
+    text = b""
+    while not text.endswith(b"(qemu) "):
+        chunk = s.recv(4096)
+        if not chunk:
+            break
+        text += chunk
+    return text
+s = socket.socket(socket.AF_UNIX)
+s.settimeout(10)
+s.connect(sys.argv[1])
+upto_prompt(s)
+s.sendall(sys.argv[2].encode() + b"\n")
+lines = upto_prompt(s).decode(errors="replace").replace("\r", "").split("\n")
+print("\n".join(l for l in lines[1:] if not l.startswith("(qemu)")).strip() or "done")
+PY
+}
+# The guest's request to unplug a device, answered once.
+unplug_requested() {
+  [ -f "$share/unplug" ] && [ ! -f "$share/unplugged" ] || return 0
+  local id
+  id=$(tr -dc 'a-z0-9-' <"$share/unplug")
+  monitor "device_del $id" >"$share/unplugged.new" 2>&1 || echo "the monitor did not answer" >>"$share/unplugged.new"
+  mv "$share/unplugged.new" "$share/unplugged"
+  echo "drives-vm: the guest unplugged $id: $(tr '\n' ' ' <"$share/unplugged")" >&2
+}
 up_within() {
   local i
   for ((i = 0; i < $1 * 2; i++)); do
@@ -145,7 +178,8 @@ while alive; do
     tr -d '\r' <"$dir/console.log"
     exit 1
   fi
-  sleep 1
+  unplug_requested
+  sleep 0.2
 done
 wait "$qemu_pid" || true
 qemu_pid=

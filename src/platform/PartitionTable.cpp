@@ -150,10 +150,15 @@ private:
 
   void ExtendedChain(std::uint64_t extendedStart) {
     std::set<std::uint64_t> seen;
-    std::optional<std::uint64_t> record = extendedStart;
-    while (record) {
-      if (!seen.insert(*record).second) {
-        Note(Format("the extended partition's chain loops back to sector %s: it ends there", std::to_string(*record)));
+    // A sector and a flag rather than an optional: mingw-w64's GCC 12 takes the optional's
+    // value for uninitialised in the notes below, and warnings are errors.
+    std::uint64_t next = extendedStart;
+    bool more = true;
+    while (more) {
+      const std::uint64_t here = next;
+      more = false;
+      if (!seen.insert(here).second) {
+        Note(Format("the extended partition's chain loops back to sector %s: it ends there", std::to_string(here)));
         return;
       }
       if (seen.size() > kMaxExtendedRecords) {
@@ -161,22 +166,21 @@ private:
                     static_cast<unsigned>(kMaxExtendedRecords)));
         return;
       }
-      const std::vector<std::uint8_t> sector = Sector(*record);
+      const std::vector<std::uint8_t> sector = Sector(here);
       if (sector.empty() || GetU16(sector, kBootSignatureAt) != kBootSignature) {
-        Note(Format("the extended boot record at sector %s is %s: the chain ends there", std::to_string(*record),
+        Note(Format("the extended boot record at sector %s is %s: the chain ends there", std::to_string(here),
                     sector.empty() ? "unreadable" : "not one (no boot signature)"));
         return;
       }
-      const std::uint64_t here = *record;
-      record.reset();
       for (std::size_t i = 0; i < 4; ++i) {
         // A link is relative to the extended partition, a logical drive to its record.
         const std::size_t at = kMbrEntries + i * kMbrEntrySize;
         const bool link = IsContainer(GetU8(sector, at + 4));
         TMachinePartition entry = MbrEntry(sector, i, link ? extendedStart : here, "extended record");
         if (link && entry.type != 0) {
-          if (!record) {
-            record = entry.start / sectorSize;
+          if (!more) {
+            next = entry.start / sectorSize;
+            more = true;
           } else {
             Note("an extended boot record has two links: only the first is followed");
           }

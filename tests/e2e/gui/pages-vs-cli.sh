@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What the window shows against what vexa-cli prints for the same machine file,
-# for every drive of every sample machine:
+# for every drive of every sample machine and of the drives VM's capture
+# (tests/e2e/vm/fixture/guest.machine, what vexa-cli --real recorded of Linux's drivers):
 # - the Decoder page: the items of its owner-drawn list (each keeps its line's texts,
 #   tab-separated) and the page's caption equal `vexa-cli decoder N`;
 # - the Debug page: every node of its tree, collapsed or not, one tab per level
@@ -13,6 +14,9 @@
 # - the colour of the health: the S.M.A.R.T. box of the Device page is painted in the
 #   colour of the state vexa-cli gives it (red for the failing NVMe drive), read from
 #   the screen, and the SMART page's worst row icon is that state.
+# - on the guest's capture, which the journeys do not walk: the window's title and the
+#   SMART page's rows equal `vexa-cli info N` and `vexa-cli smart N`, and its NVMe
+#   drive's Identify rows are checked as above.
 # Escape clears the Decoder page's selection.
 #   usage: pages-vs-cli.sh VEXA_EXE PROBE_EXE SOURCE_DIR
 set -euo pipefail
@@ -42,7 +46,7 @@ console_pages() {  # MACHINE
 }
 console() { cat "$work/cli/$1.$2"; }  # N COMMAND
 
-for sample in "$root"/samples/*.machine; do
+for sample in "$root"/samples/*.machine "$root/tests/e2e/vm/fixture/guest.machine"; do
   name=$(basename "$sample" .machine)
   machine=$(winepath -w "$sample")
   # The console runs while the window starts.
@@ -77,9 +81,14 @@ for sample in "$root"/samples/*.machine; do
     worst=$(probe images 0 | sort -n | tail -1)
     [ -z "$worst" ] || [ "$worst" = "$verdict" ] || fail "$drive: the worst SMART row icon is $worst, the verdict's state $verdict"
 
+    if [ "$name" = guest ]; then
+      expect_same "$drive: the title" "$(probe title)" "$(console "$n" info | sed -n 's/^title: //p')"
+      expect_same "$drive: the SMART rows" "$(probe list 0)" "$(console "$n" smart | { grep -v '^verdict: ' || true; })"
+    fi
+
     # The Identify page lists an NVMe drive's fields and the ATA words of the others:
-    # on the machine that has both, its rows follow each change of drive.
-    if [ "$name" = nvme-desktop ]; then
+    # on the machines that have both, its rows follow each change of drive.
+    if [ "$name" = nvme-desktop ] || [ "$name" = guest ]; then
       keys ctrl+5
       json=$(console "$n" json)
       expect_same "$drive: the Identify page's rows" "$(probe listbox 0)" "$(identify_labels "$json")"

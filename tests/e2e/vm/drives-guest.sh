@@ -77,6 +77,8 @@ run() {  # run NAME ARG...: output, errors and exit status of one vexa-cli call
 run list list
 run list-json list --json
 run capture capture "$out/vexa/capture.machine" --keep-serials
+# As a user would send it (serials replaced): tests/e2e/vm/fixture/guest.machine is one.
+[ -n "$machine" ] || run capture-sent capture "$out/vexa/guest.machine"
 count=$(cat "$out/vexa/list.out" 2>/dev/null | grep -c .)
 for ((n = 1; n <= count; n++)); do
   run "report-$n" report "$n"
@@ -102,4 +104,6 @@ if [ -s "$out/vexa/capture.machine" ]; then
   done
 fi
 echo "guest: vexa-cli listed $count devices; done after $(cut -d' ' -f1 /proc/uptime) s"
+# Then what may not go as planned: bad paths, a disk unplugged while it is read.
+[ -n "$machine" ] || bash "$(dirname "$0")/edges-guest.sh" "$out" "$cli"
 exit $((problems > 0))

@@ -29,5 +29,13 @@ if ! diff "$logs/images.before" "$logs/images.after"; then
 fi
 [ -d "$logs/ref" ] || fail "the guest wrote no results (console: $logs/console.log)"
 [ "$guest" = 0 ] || { echo "FAIL: the drives machine is not as it should be (see GUEST: lines above)" >&2; status=1; }
+# Bad paths and the unplugged disk (edges-guest.sh).
+if [ -f "$logs/edges.txt" ]; then
+  cat "$logs/edges.txt"
+  grep -q '^FAIL' "$logs/edges.txt" && { echo "FAIL: vexa-cli did not take the bad paths or the unplug as it should" >&2; status=1; }
+else
+  echo "FAIL: the guest did not try the bad paths and the unplug" >&2
+  status=1
+fi
 python3 "$root/tests/e2e/vm/compare-drives.py" "$logs" "$cli" || status=1
 exit $status
