@@ -57,6 +57,7 @@ bool TDriveBenchmark::Usable() const {
 
 bool TDriveBenchmark::Begin() {
   count = 0;
+  readError = 0;
   stopRequested = false;
   try {
     samples.assign(sampleCount, TBenchmarkSample{});
@@ -77,6 +78,11 @@ TBenchmarkSample TDriveBenchmark::Measure(std::int64_t offset, std::int64_t star
   return sample;
 }
 
+bool TDriveBenchmark::ReadOk(const TIoResult& result) {
+  if (!result.ok) readError = result.error != 0 ? result.error : kErrorGenFailure;
+  return result.ok;
+}
+
 void TDriveBenchmark::Notify(std::int32_t index) {
   if (onSample) onSample(*this, samples[static_cast<std::size_t>(index)]);
 }
@@ -91,7 +97,7 @@ void TDriveBenchmark::RunAccess(THandle handle, std::int64_t size) {
     const std::int64_t offset = RandomBenchmarkOffset(machine, size, blockSize);
     if (!machine.SetPosition(handle, static_cast<std::uint64_t>(offset))) break;
     const std::int64_t start = machine.Counter();
-    if (!machine.Read(handle, buffer.Span()).ok) break;
+    if (!ReadOk(machine.Read(handle, buffer.Span()))) break;
     const std::int64_t end = machine.Counter();
     samples[i] = Measure(offset, start, end, blockSize);
     ++count;
@@ -112,7 +118,7 @@ void TDriveBenchmark::RunTransfer(THandle handle, std::int64_t size) {
     if (!machine.SetPosition(handle, static_cast<std::uint64_t>(position))) return;
     const std::int64_t start = machine.Counter();
     for (std::uint32_t block = 0; block < kBlocksPerTransferSample; ++block) {
-      if (!machine.Read(handle, buffer.Span()).ok) return;
+      if (!ReadOk(machine.Read(handle, buffer.Span()))) return;
     }
     const std::int64_t end = machine.Counter();
     samples[i] = Measure(position, start, end, blockSize * kBlocksPerTransferSample);

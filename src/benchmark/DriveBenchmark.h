@@ -54,6 +54,9 @@ public:
   std::uint32_t blockSize = 512;
   std::uint32_t sampleCount = 256;
   std::int32_t count = 0;
+  // The error of the read that ended the run early (the drive went away, or this
+  // process may not read it); 0 when none failed.
+  std::uint32_t readError = 0;
   std::uint8_t queueDepth = 0;
   std::int64_t frequency = 1;
   std::int64_t latencySum = 0;
@@ -72,6 +75,8 @@ private:
   // Clears the flags and plans SampleCount zeroed samples; false when the memory
   // could not be had.
   bool Begin();
+  // Notes a failed read's error; answers whether the read succeeded.
+  bool ReadOk(const TIoResult& result);
   TBenchmarkSample Measure(std::int64_t offset, std::int64_t start, std::int64_t end, std::uint32_t bytes) const;
   void Notify(std::int32_t index);
 

@@ -57,6 +57,7 @@ TDriveIops::TDriveIops(Machine& machine) : machine(machine) {
 
 void TDriveIops::Reset() {
   completed = 0;
+  readError = 0;
   elapsedTicks = 0;
   iops = 0;
   bytesPerSecond = 0;
@@ -85,7 +86,10 @@ void TDriveIops::RunRandom(THandle handle, std::int64_t size) {
   for (std::uint32_t i = 0; i < sampleCount; ++i) {
     const std::int64_t offset = RandomBenchmarkOffset(machine, size, blockSize);
     if (!machine.SetPosition(handle, static_cast<std::uint64_t>(offset))) return;
-    if (!machine.Read(handle, buffer.Span()).ok) return;
+    if (const TIoResult read = machine.Read(handle, buffer.Span()); !read.ok) {
+      readError = read.error != 0 ? read.error : kErrorGenFailure;
+      return;
+    }
   }
   const std::int64_t end = machine.Counter();
   completed = sampleCount;
@@ -102,7 +106,10 @@ void TDriveIops::RunSequential(THandle handle, std::int64_t size) {
   const std::int64_t start = machine.Counter();
   if (!machine.SetPosition(handle, 0)) return;
   for (std::uint32_t i = 0; i < sampleCount; ++i) {
-    if (!machine.Read(handle, buffer.Span()).ok) return;
+    if (const TIoResult read = machine.Read(handle, buffer.Span()); !read.ok) {
+      readError = read.error != 0 ? read.error : kErrorGenFailure;
+      return;
+    }
   }
   const std::int64_t end = machine.Counter();
   completed = sampleCount;

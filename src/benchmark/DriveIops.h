@@ -36,6 +36,8 @@ public:
   std::uint32_t blockSize = 512;
   std::uint32_t sampleCount = 256;
   std::uint32_t completed = 0;
+  // The error of the read that ended the run early; 0 when none failed.
+  std::uint32_t readError = 0;
   std::uint8_t queueDepth = 1;
   std::int64_t elapsedTicks = 0;  // counter ticks of the whole run; 0 when it did not run
   std::int32_t iops = 0;

@@ -63,6 +63,8 @@ public:
   const TMainSettings& Settings() const { return settings; }
   // The window title the last selection gave.
   const std::string& Title() const;
+  // The machine the session reads.
+  Machine& TheMachine() const { return machine; }
 
   TSystemTab& SystemModule() const { return *systemTab; }
   TSmartTab& SmartModule() const { return *smartTab; }

@@ -200,19 +200,23 @@ TEST(DriveBenchmark, RunsThatEndEarly) {
     std::function<std::int64_t(Machine&, std::uint32_t, std::uint32_t)> run;  // answers what was measured
     std::int64_t expected;
     std::uint32_t opens;  // 0: the run did not even open the device
+    std::uint32_t error;  // the failed read's error the run keeps (synchronous reads)
   };
-  const auto random = [](Machine& m, std::uint32_t block, std::uint32_t samples) {
+  std::uint32_t readError = 0;
+  const auto random = [&readError](Machine& m, std::uint32_t block, std::uint32_t samples) {
     TDriveIops iops(m);
     iops.blockSize = block;
     iops.sampleCount = samples;
     OnDisk(m, [&](THandle h) { iops.RunRandom(h, kSize); });
+    readError = iops.readError;
     return std::int64_t{iops.iops} + iops.completed;
   };
-  const auto sequential = [](Machine& m, std::uint32_t block, std::uint32_t samples) {
+  const auto sequential = [&readError](Machine& m, std::uint32_t block, std::uint32_t samples) {
     TDriveIops iops(m);
     iops.blockSize = block;
     iops.sampleCount = samples;
     OnDisk(m, [&](THandle h) { iops.RunSequential(h, 2048); });
+    readError = iops.readError;
     return std::int64_t{iops.iops} + iops.completed;
   };
   const auto queued = [](Machine& m, std::uint32_t block, std::uint32_t samples) {
@@ -222,13 +226,14 @@ TEST(DriveBenchmark, RunsThatEndEarly) {
     iops.RunQueued(kBenchDisk, kSize);
     return std::int64_t{iops.completed} * 1000 + iops.elapsedTicks / iops.frequency;
   };
-  const auto samplesOf = [](void (TDriveBenchmark::*run)(THandle, std::int64_t)) {
-    return [run](Machine& m, std::uint32_t block, std::uint32_t samples) {
+  const auto samplesOf = [&readError](void (TDriveBenchmark::*run)(THandle, std::int64_t)) {
+    return [run, &readError](Machine& m, std::uint32_t block, std::uint32_t samples) {
       TDriveBenchmark benchmark(m);
       benchmark.blockSize = block;
       benchmark.sampleCount = samples;
       benchmark.count = 7;  // a run that does nothing leaves even Count alone
       OnDisk(m, [&](THandle h) { (benchmark.*run)(h, kSize); });
+      readError = benchmark.readError;
       return std::int64_t{benchmark.count};
     };
   };
@@ -243,28 +248,30 @@ TEST(DriveBenchmark, RunsThatEndEarly) {
   const auto access = samplesOf(&TDriveBenchmark::RunAccess);
   const auto transfer = samplesOf(&TDriveBenchmark::RunTransfer);
   const TCase cases[] = {
-      {"no samples", kSize, 512, 0, 0, 100, access, 7, 1},
-      {"block size 0", kSize, 0, 10, 0, 100, transfer, 7, 1},
-      {"block size beyond the limit", kSize, 1u << 30, 10, 0, 100, access, 7, 1},
-      {"a billion samples", kSize, 512, 1000000000, 0, 100, transfer, 7, 1},
-      {"queued, no samples", kSize, 512, 0, 0, 100, queued, 0, 0},
-      {"sequential on a drive smaller than the run", kSize, 4096, 10, 0, 100, sequential, 0, 1},
+      {"no samples", kSize, 512, 0, 0, 100, access, 7, 1, 0},
+      {"block size 0", kSize, 0, 10, 0, 100, transfer, 7, 1, 0},
+      {"block size beyond the limit", kSize, 1u << 30, 10, 0, 100, access, 7, 1, 0},
+      {"a billion samples", kSize, 512, 1000000000, 0, 100, transfer, 7, 1, 0},
+      {"queued, no samples", kSize, 512, 0, 0, 100, queued, 0, 0, 0},
+      {"sequential on a drive smaller than the run", kSize, 4096, 10, 0, 100, sequential, 0, 1, 0},
       // A failed read: the IOPS keep zero results, the samples what came before.
-      {"random read fails", kSize, 512, 10, 5, 100, random, 0, 1},
-      {"access read fails", kSize, 512, 10, 5, 100, access, 4, 1},
-      {"transfer read fails in the second sample", kSize, 512, 8, 40, 100, transfer, 1, 1},
-      {"queued read cannot start", kSize, 512, 10, 5, 100, queued, 4000, 1},
-      {"queued transfer read cannot start", kSize, 512, 10, 5, 100, queuedTransfer, 4, 1},
+      {"random read fails", kSize, 512, 10, 5, 100, random, 0, 1, 1117},
+      {"access read fails", kSize, 512, 10, 5, 100, access, 4, 1, 1117},
+      {"transfer read fails in the second sample", kSize, 512, 8, 40, 100, transfer, 1, 1, 1117},
+      {"queued read cannot start", kSize, 512, 10, 5, 100, queued, 4000, 1, 0},
+      {"queued transfer read cannot start", kSize, 512, 10, 5, 100, queuedTransfer, 4, 1, 0},
       // Reads slower than the 24 s wait: nothing completes; the time is the wait's.
-      {"queued wait times out", kSize, 512, 10, 0, 30000000, queued, 24, 1},
-      {"queued transfer wait times out", kSize, 512, 10, 0, 30000000, queuedTransfer, 0, 1},
+      {"queued wait times out", kSize, 512, 10, 0, 30000000, queued, 24, 1, 0},
+      {"queued transfer wait times out", kSize, 512, 10, 0, 30000000, queuedTransfer, 0, 1, 0},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.name);
     auto machine = BenchMachine(kSize, c.accessMicros);
     TReadSpy spy(*machine);
     spy.failAt = c.failAt;
+    readError = 0;
     EXPECT_EQ(c.run(spy, c.blockSize, c.samples), c.expected);
+    EXPECT_EQ(readError, c.error);
     EXPECT_EQ(spy.opens, c.opens);
     EXPECT_EQ(machine->RefusedCount(), 0u);
   }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/cli/CliMachine.h"
+#include "app/cli/CliText.h"
 #include "benchmark/BenchmarkPrograms.h"
 #include "benchmark/BenchmarkTab.h"
 #include "support/Format.h"
@@ -36,6 +37,24 @@
 #endif
 
 namespace vexa {
+
+namespace {
+
+// The error of the first run of the program that a failed read cut short.
+std::uint32_t FirstReadError(const TBenchmarkEntry& entry) {
+  for (const TDriveBenchmark* run : {&entry.transfer, &entry.access, &entry.queuedTransfer}) {
+    if (run->readError != 0) return run->readError;
+  }
+  for (const auto& run : entry.mixed) {
+    if (run && run->readError != 0) return run->readError;
+  }
+  for (const auto& run : entry.queued) {
+    if (run && run->readError != 0) return run->readError;
+  }
+  return 0;
+}
+
+}  // namespace
 
 namespace {
 
@@ -249,6 +268,12 @@ int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
     if (!ran || Interrupted()) return 0;
     PrintResults(out, *page->Current(), program);
     if (png && !WritePicture(*page, *png, err)) return 1;
+    // A read that failed ends its run early: the figures above stop there.
+    if (const std::uint32_t error = FirstReadError(*page->Current()); error != 0) {
+      CliPrint(err, Format("vexa-cli: a read failed with error %u (%s): the figures stop where it did", error,
+                           CliSafeText(session.TheMachine().ErrorMessage(error))));
+      return 1;
+    }
     return 0;
   };
   if (!options.real) return RunOnMachine(options, err, work, prepare);
