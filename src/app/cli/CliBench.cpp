@@ -270,8 +270,9 @@ int RunCliBench(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
     if (png && !WritePicture(*page, *png, err)) return 1;
     // A read that failed ends its run early: the figures above stop there.
     if (const std::uint32_t error = FirstReadError(*page->Current()); error != 0) {
-      CliPrint(err, Format("vexa-cli: a read failed with error %u (%s): the figures stop where it did", error,
-                           CliSafeText(session.TheMachine().ErrorMessage(error))));
+      const std::string message = session.TheMachine().ErrorMessage(error);
+      CliPrint(err, Format("vexa-cli: a read failed with error %u%s: the figures stop where it did", error,
+                           message.empty() ? std::string() : " (" + CliSafeText(message) + ")"));
       return 1;
     }
     return 0;

@@ -19,6 +19,7 @@
 #include "platform/ReplayMachine.h"
 #include "platform/ReplayMachineDetail.h"
 #include "platform/linux/LinuxMachineFile.h"
+#include "platform/linux/LinuxPassThrough.h"
 #include "platform/StorageLayout.h"
 #include "support/Bytes.h"
 #include "support/Text.h"
@@ -48,6 +49,9 @@ std::uint32_t WindowsError(int error) {
     case EOPNOTSUPP: return kErrorNotSupported;
     case ECANCELED: return kErrorOperationAborted;
     case EIO: return kErrorIoDevice;
+    // The device went away (a USB disk pulled out): what Windows answers for it.
+    case ENODEV:
+    case ENXIO: return kErrorDeviceNotConnected;
     default: return kErrorGenFailure;
   }
 }
@@ -64,6 +68,7 @@ int Errno(std::uint32_t error) {
     case kErrorNotSupported: return EOPNOTSUPP;
     case kErrorOperationAborted: return ECANCELED;
     case kErrorIoDevice: return EIO;
+    case kErrorDeviceNotConnected: return ENODEV;
     default: return 0;
   }
 }

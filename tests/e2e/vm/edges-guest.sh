@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs inside tools/drives-vm.sh's guest after drives-guest.sh took its outputs:
+# - the SCSI ports (system.enum_scsi): one per host with an ATA disk, named as it;
 # - bench --real PATH on what is not a whole disk or a file big enough: a partition is
 #   measured (exit 0), a small file, a folder, /dev/null, /dev/sg0 and a missing path
 #   each get a message naming the path and exit 2, and nothing is created;
 # - the USB disk unplugged in the middle of a benchmark on it: the benchmark ends in
-#   time without a crash, cut short; a vexa-cli started
+#   time without a crash, cut short, and says a read failed (exit 1); a vexa-cli started
 #   while the kernel removes it ends too, and afterwards the others all still report.
 # Writes OUT/edges.txt, one "ok ..." or "FAIL ..." line per check ("note ..." for what
 # is not yet as it should be but fails nothing) (drives.sh judges it).
@@ -21,6 +22,15 @@ check() {  # check WHAT CONDITION...: one line in the log
 rc_in() { local rc=$1; shift; local r; for r; do [ "$rc" = "$r" ] && return 0; done; return 1; }
 work=$(mktemp -d)
 empty=$(mktemp -d)
+
+# The SCSI ports: one for each host with an ATA disk (the two SATA disks and the IDE
+# disk), each named by its disk's IDENTIFY as the disk itself is.
+timeout 120 "$cli" --real --set system.enum_scsi=1 list >"$work/ports.out" 2>"$work/ports.err"
+rc=$?
+ports=$(awk -F'\t' '$1 ~ /^S/ {print $4}' "$work/ports.out" | sort)
+disks=$(awk -F'\t' '$1 ~ /^P/ && ($4 ~ /^QEMU HARDDISK$/ || $4 ~ /^Samsung/) {print $4}' "$work/ports.out" | sort)
+check "SCSI ports (status $rc): $(tr '\n' ',' <<<"$ports") for the ATA disks $(tr '\n' ',' <<<"$disks")" \
+  test "$rc" = 0 -a -n "$ports" -a "$ports" = "$disks"
 
 # Bad paths, from an empty folder that must stay empty. The small file lies on the
 # share: tmpfs refuses O_DIRECT before its size is ever looked at.
