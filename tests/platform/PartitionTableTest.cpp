@@ -27,13 +27,16 @@ struct TImage {
   TMutableBytes At(std::uint64_t lba) { return TMutableBytes(bytes).subspan(lba * sector, sector); }
   void Mbr(std::uint64_t lba, std::size_t slot, std::uint8_t type, std::uint32_t first, std::uint32_t count,
            std::uint8_t boot = 0) {
-    TMutableBytes s = At(lba);
-    const std::size_t at = 446 + slot * 16;
+    // Offsets into the whole image: GCC 12 for 32-bit Windows misreads writes
+    // through a subspan of it as overflowing.
+    const TMutableBytes s(bytes);
+    const std::size_t base = static_cast<std::size_t>(lba * sector);
+    const std::size_t at = base + 446 + slot * 16;
     PutU8(s, at, boot);
     PutU8(s, at + 4, type);
     PutU32(s, at + 8, first);
     PutU32(s, at + 12, count);
-    PutU16(s, 510, 0xAA55);
+    PutU16(s, base + 510, 0xAA55);
   }
   TReadAt Reader() const {
     return [this](std::uint64_t offset, std::size_t size) {
