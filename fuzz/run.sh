@@ -13,7 +13,7 @@
 #   VEXA_FUZZ_BUILD: build directory (default build/fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-targets=(RegExFuzz SmartFuzz IdentifyFuzz MachineFileFuzz SettingsFuzz CommandLineFuzz StorageRepliesFuzz NvmeFuzz)
+targets=(RegExFuzz SmartFuzz IdentifyFuzz MachineFileFuzz SettingsFuzz CommandLineFuzz StorageRepliesFuzz NvmeFuzz PartitionTableFuzz)
 usage="usage: fuzz/run.sh TARGET [SECONDS] [libFuzzer options...] | fuzz/run.sh --all MINUTES [TARGET...]"
 build=${VEXA_FUZZ_BUILD:-build/fuzz}
 
