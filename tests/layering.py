@@ -12,7 +12,7 @@ LEVELS = {
     "support": 0,
     "platform": 1, "knowledge": 1,
     "device": 2,
-    "shell": 3,
+    "shell": 3, "history": 3,
     "views": 4, "benchmark": 4, "online": 4,
     "app": 5,
 }
