@@ -50,7 +50,7 @@ bool IsRecognized(std::uint8_t type) {
 class TReader {
 public:
   TReader(const TReadAt& readAt, std::uint32_t sector, std::uint64_t size)
-      : read(readAt), sectorSize(sector), diskSize(size), sectors(size / sector) {}
+      : read(readAt), sectorSize(sector), sectors(size / sector) {}
 
   TPartitionTable Read() {
     if (sectors < 3) return Raw("the disk is too small to hold a partition table");
@@ -74,7 +74,6 @@ public:
 private:
   const TReadAt& read;
   std::uint32_t sectorSize;
-  std::uint64_t diskSize;
   std::uint64_t sectors;
   TPartitionTable result;
 
