@@ -52,7 +52,9 @@ void ReplayMachine::AdvanceTo(std::int64_t ticks, bool paced) {
                                               static_cast<double>(file.os.counterFrequency));
   pacedUntil = std::max(pacedUntil, std::chrono::steady_clock::now()) +
                std::chrono::duration_cast<std::chrono::steady_clock::duration>(seconds);
-  std::this_thread::sleep_until(pacedUntil);
+  // A sleep may end a little early (MinGW's under Wine does, by its timer's grain):
+  // a paced read must never be quicker than the model says.
+  while (std::chrono::steady_clock::now() < pacedUntil) std::this_thread::sleep_until(pacedUntil);
 }
 
 std::uint64_t ReplayMachine::ReadableSize(const TOpenHandle& open) const {
