@@ -47,7 +47,9 @@ vm_initrd() {
   local modules=(virtio_pci 9pnet_virtio 9p overlay "$@")
   local out=$vm_cache/$name-initrd.gz
   vm_packages || return 1
-  if [ -f "$out" ] && [ "$(cat "$out.modules" 2>/dev/null)" = "${modules[*]}" ]; then return 0; fi
+  # Made again when its modules or its init (the number below, raised with each change) change.
+  local stamp="init 2: ${modules[*]}"
+  if [ -f "$out" ] && [ "$(cat "$out.modules" 2>/dev/null)" = "$stamp" ]; then return 0; fi
   local work
   work=$(mktemp -d)
   dpkg-deb -x "$vm_cache"/linux-image-*.deb "$work/k"
@@ -105,6 +107,7 @@ mount -t 9p -o $p9,cache=mmap share /newroot/vmshare
 repo=$(cat /newroot/vmshare/repo)
 # Programs run from the repository are mapped into memory, which reads them whole only through
 # the page cache; the guest is the only writer while it runs, and syncs before it stops.
+mkdir -p "/newroot$repo"
 mount -t 9p -o $p9,cache=loose repo "/newroot$repo"
 umount /proc /sys; mount --move /dev /newroot/dev
 exec switch_root /newroot /bin/bash /vmshare/guest.sh
@@ -112,7 +115,7 @@ INIT
   chmod +x "$root/init"
   (cd "$root" && find . | cpio -o -H newc 2>/dev/null | gzip -1 >"$out.new")
   mv "$out.new" "$out"
-  printf '%s' "${modules[*]}" >"$out.modules"
+  printf '%s' "$stamp" >"$out.modules"
   rm -rf "$work"
 }
 
@@ -134,7 +137,9 @@ exec >/dev/ttyS0 2>&1
 : >/vmshare/up
 export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8
 mount -t proc proc /proc; mount -t sysfs sys /sys
-mount -t tmpfs tmpfs /tmp; chmod 1777 /tmp; mount -t tmpfs tmpfs /run
+# /tmp is already in RAM (the root's own layer); a fresh tmpfs there would hide a
+# repository checked out under /tmp.
+chmod 1777 /tmp; mount -t tmpfs tmpfs /run
 mkdir -p /dev/pts /dev/shm; mount -t devpts devpts /dev/pts; mount -t tmpfs tmpfs /dev/shm
 ln -s /proc/self/fd /dev/fd; ln -s /proc/self/fd/0 /dev/stdin; ln -s /proc/self/fd/1 /dev/stdout; ln -s /proc/self/fd/2 /dev/stderr
 GUEST
