@@ -158,6 +158,14 @@ std::string Checksum(std::string_view body) {
 
 }  // namespace
 
+std::string HistoryDateText(const TCalendarTime& time) { return TimeText(time).substr(0, 10); }
+
+std::string HistoryMinuteText(const TCalendarTime& time) {
+  std::string text = TimeText(time).substr(0, 16);
+  text[10] = ' ';
+  return text;
+}
+
 std::string HistoryVersionLine() { return std::string(kHistoryVersionPrefix) + std::to_string(kHistoryVersion); }
 
 std::optional<int> ParseHistoryVersionLine(std::string_view line) {

@@ -19,6 +19,11 @@ std::string HistoryVersionLine();
 // The version of a version line; none when the line is not one.
 std::optional<int> ParseHistoryVersionLine(std::string_view line);
 
+// "YYYY-MM-DD" and "YYYY-MM-DD HH:MM": a reading's date as the pages and drawings
+// show it.
+std::string HistoryDateText(const TCalendarTime& time);
+std::string HistoryMinuteText(const TCalendarTime& time);
+
 // One reading as a line, without the line break.
 std::string FormatHistoryLine(const TSmartReading& reading);
 // A line's text with its checksum appended: " #" and the CRC-32 of the text in 8

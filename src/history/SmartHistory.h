@@ -46,6 +46,8 @@ public:
   TRecordResult Record(const TSmartReading& reading);
 
   const std::string& Path() const { return path; }
+  // Takes effect from the next Record.
+  void SetSettings(const THistorySettings& newSettings) { settings = newSettings; }
   // Every sound reading, in the file's order.
   const std::vector<TSmartReading>& Readings() const { return readings; }
   // What the last Load or Record skipped or could not do, one sentence each.

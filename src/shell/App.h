@@ -13,6 +13,7 @@ class TVexaTabManager;
 class TStatusProperties;
 class TTooltipHost;
 class TEasyConfig;
+class THistoryKeeper;
 
 struct TAppObjects {
   Machine* machine = nullptr;
@@ -23,6 +24,7 @@ struct TAppObjects {
   TStatusProperties* status = nullptr;
   TTooltipHost* tooltip = nullptr;
   TEasyConfig* config = nullptr;
+  THistoryKeeper* history = nullptr;  // none: no SMART history kept
 };
 
 TAppObjects& App();

@@ -13,6 +13,7 @@
 #include "support/Error.h"
 #include "support/Format.h"
 #include "support/Text.h"
+#include "views/HistoryKeeper.h"
 #include "views/IdentifyTab.h"
 #include "views/MainController.h"
 #include "views/PartitionsTab.h"
@@ -105,7 +106,7 @@ T* AddModule(TVexaTabManager& tabs) {
 }  // namespace
 
 TConsoleSession::TConsoleSession(Machine& machineRef, const std::string& settingsFile,
-                                 const std::string& programDirectory)
+                                 const std::string& programDirectory, const std::string& historyFile)
     : machine(machineRef) {
   scaler = std::make_unique<TPixelsPerInch>(kPixelsPerInch, 0);
   core = std::make_unique<TVexaCore>(machine, programDirectory);
@@ -119,13 +120,15 @@ TConsoleSession::TConsoleSession(Machine& machineRef, const std::string& setting
     config = std::make_unique<TEasyConfigIni>(settingsFile);
   }
   config->onChange = [this](TConfigVar* variable) { tabs->NotifyConfigChanged(variable); };
+  history = std::make_unique<THistoryKeeper>(historyFile);
   App() = TAppObjects{&machine, scaler.get(), core.get(), devices.get(), tabs.get(), status.get(), nullptr,
-                      config.get()};
+                      config.get(), history.get()};
 
   const TMainLayout layout = ComputeMainLayout(*scaler);
   settings = RegisterMainSettings(*config, layout.clientWidth, layout.clientHeight, kScreenWidth, kScreenHeight);
   core->SetDevices(devices.get());
   core->SetDeviceIndexVariable(settings.deviceIndex);
+  history->SetVariables(RegisterHistorySettings(*config));
 
   window = std::make_unique<TConsoleWindow>();
   controller = std::make_unique<TMainController>(*core, *devices, *tabs, *status, settings, *window);
@@ -166,6 +169,7 @@ void TConsoleSession::ShutDown() {
   core.reset();
   scaler.reset();
   App() = TAppObjects{};
+  history.reset();
   config.reset();
 }
 

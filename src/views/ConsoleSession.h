@@ -26,6 +26,7 @@ class TSystemTab;
 class TSmartTab;
 class TPartitionsTab;
 class TIdentifyTab;
+class THistoryKeeper;
 
 class TConsoleSession {
 public:
@@ -34,8 +35,10 @@ public:
   // values are loaded once the modules are there, as the window loads them.
   // The program directory is where pages write their files (the Debug page's log);
   // none: they write nothing.
+  // With a history file, every SMART reading is recorded there (history.* settings
+  // allowing); none: no history is read or written.
   explicit TConsoleSession(Machine& machine, const std::string& settingsFile = {},
-                           const std::string& programDirectory = {});
+                           const std::string& programDirectory = {}, const std::string& historyFile = {});
   ~TConsoleSession();
   TConsoleSession(const TConsoleSession&) = delete;
   TConsoleSession& operator=(const TConsoleSession&) = delete;
@@ -63,6 +66,8 @@ public:
   const TMainSettings& Settings() const { return settings; }
   // The window title the last selection gave.
   const std::string& Title() const;
+  // The SMART history; its path is empty when none was named.
+  THistoryKeeper& History() { return *history; }
   // The machine the session reads.
   Machine& TheMachine() const { return machine; }
 
@@ -82,6 +87,7 @@ private:
   std::unique_ptr<TVexaTabManager> tabs;
   std::unique_ptr<TStatusProperties> status;
   std::unique_ptr<TEasyConfig> config;
+  std::unique_ptr<THistoryKeeper> history;
   TMainSettings settings{};
   std::unique_ptr<TConsoleWindow> window;
   std::unique_ptr<TMainController> controller;

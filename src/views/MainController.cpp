@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "device/DeviceManager.h"
+#include "shell/App.h"
 #include "shell/Core.h"
 #include "shell/EasyConfig.h"
 #include "shell/MainSettings.h"
@@ -12,6 +13,7 @@
 #include "shell/Tabs.h"
 #include "shell/Version.h"
 #include "support/Format.h"
+#include "views/HistoryKeeper.h"
 
 namespace vexa {
 
@@ -62,7 +64,32 @@ void TMainController::Rescan() {
   }
   // Ending the update re-applies the device index, which selects the current device.
   devices.EndUpdate();
+  RecordOtherDrives();
   host.SetBusyCursor(false);
+}
+
+void TMainController::RecordHistory(TDeviceInfo& device) {
+  if (THistoryKeeper* history = App().history) history->Record(device, core.machine.LocalTime());
+}
+
+void TMainController::RecordOtherDrives() {
+  // The history keeps every drive, not only the one on show: a drive nobody looks
+  // at is the one whose decline would go unnoticed.
+  const THistoryKeeper* history = App().history;
+  if (!history || !history->Enabled() || !history->Problem().empty()) return;
+  TDeviceInfo* current = core.CurrentDevice();
+  for (int i = 0; i < devices.DeviceCount(); ++i) {
+    TDeviceInfo* device = devices.DeviceAt(i);
+    if (!device || device == current || !device->Open()) continue;
+    try {
+      device->BeforeRefresh();
+      device->Refresh();
+      RecordHistory(*device);
+    } catch (const std::exception&) {
+      // A drive that fails its reading now simply has no reading this time.
+    }
+    device->Close();
+  }
 }
 
 void TMainController::SelectDevice() {
@@ -75,6 +102,7 @@ void TMainController::SelectDevice() {
     try {
       device->BeforeRefresh();
       device->Refresh();
+      RecordHistory(*device);
       host.SetTitle(baseCaption + DeviceTitleSuffix(device));
       tabs.NotifyDeviceChanged(device);
     } catch (...) {

@@ -52,16 +52,21 @@ public:
   const std::string& BaseCaption() const { return baseCaption; }
   void SetBaseCaption(std::string caption) { baseCaption = std::move(caption); }
 
-  // Probes every enabled kind again and selects the current device.
+  // Probes every enabled kind again and selects the current device; with a SMART
+  // history, reads and records every other drive too.
   void Rescan();
   // Tells every module about the current device (opened for the duration), or that
-  // there is none; re-reads its SMART data; sets the window title.
+  // there is none; re-reads its SMART data (recorded in the history); sets the window title.
   void SelectDevice();
   // The device list's change event.
   void DeviceListChanged(TListChange code, int index, TDeviceInfo* device);
 
 private:
   void ReapplyDeviceIndex();
+  // The drive's SMART data as just read goes into the history, when one is kept.
+  void RecordHistory(TDeviceInfo& device);
+  // After a rescan: every drive but the current one (its selection recorded it).
+  void RecordOtherDrives();
 
   TVexaCore& core;
   TDeviceManager& devices;

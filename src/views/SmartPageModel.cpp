@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "device/NvmeDrive.h"
+#include "history/HistoryFormat.h"
 #include "shell/EasyConfig.h"
 #include "support/Format.h"
 #include "support/Utils.h"
@@ -164,6 +165,7 @@ void TSmartPageModel::ShowNvme(const TNvmeDrive& drive, bool fahrenheit) {
   for (const TNvmeHealthField& field : NvmeHealthFields()) {
     TSmartPageRow row;
     row.id = static_cast<std::uint8_t>(field.offset);
+    row.key = field.key;
     row.entryIndex = rows.size();
     const TUInt128 raw = NvmeFieldRaw(field, drive);
     row.raw = raw.low;
@@ -187,6 +189,22 @@ void TSmartPageModel::ShowNvme(const TNvmeDrive& drive, bool fahrenheit) {
   focusedRow = selectedRow >= 0 ? selectedRow : 0;
   verdict = TSmartVerdict{"狀態:" + std::string(SmartStatusText(static_cast<TSmartStatus>(largest))),
                           static_cast<TStatusState>(largest)};
+}
+
+void TSmartPageModel::MarkChanges(const TReadingChanges& changes) {
+  for (TSmartPageRow& row : rows) {
+    const TRowChange* change = row.key.empty() ? changes.Find(row.id) : changes.Find(row.key);
+    if (!change) continue;
+    row.mark = change->IsWorse() ? TSmartRowMark::Worse : TSmartRowMark::Changed;
+    row.change = RowChangeText(*change);
+    if (change->IsWorse()) row.change += Format(" (%s)", WorseReasonWords(change->worse));
+  }
+}
+
+void TSmartPageModel::NoteWorsening(const TWorsening& worsening) {
+  if (!verdict) return;
+  verdict->text += Format(" (%s 起變差)", HistoryDateText(worsening.since));
+  verdict->state = std::max(verdict->state, TStatusState::Warning);
 }
 
 void TSmartPageModel::ApplyVerdict(TStatusProperties& properties) const {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "knowledge/SmartDescriptor.h"
+#include "views/HistoryKeeper.h"
 #include "shell/StatusProperties.h"
 #include "support/ListColumns.h"
 
@@ -67,13 +68,19 @@ struct TSmartPageOptions {
   bool hexRawValue = true;
 };
 
+// How a row moved since the drive's previous stored reading.
+enum class TSmartRowMark : std::uint8_t { None, Changed, Worse };
+
 struct TSmartPageRow {
   std::uint8_t id = 0;
+  std::string_view key;  // an NVMe row's health-field key; empty for ATA
   std::size_t entryIndex = 0;  // position in the drive's table
   std::uint64_t raw = 0;
   bool wideRaw = false;  // an NVMe count beyond 64 bits, shown in decimal whatever the setting
   TSmartStatus status = TSmartStatus::None;  // also the row's image index
   std::array<std::string, kSmartColumnCount> cells;
+  TSmartRowMark mark = TSmartRowMark::None;
+  std::string change;  // how it moved ("目前值 241 → 212"), with the reason when worse
 
   const std::string& Cell(TSmartColumn column) const { return cells[static_cast<int>(column)]; }
 };
@@ -116,6 +123,10 @@ public:
   void ShowNvme(const TNvmeDrive& drive, bool fahrenheit);
 
   const std::vector<TSmartPageRow>& Rows() const { return rows; }
+  // Marks the rows that moved between the drive's last two stored readings.
+  void MarkChanges(const TReadingChanges& changes);
+  // The verdict says since when the drive is worse, and is at least a caution.
+  void NoteWorsening(const TWorsening& worsening);
   const std::optional<TSmartVerdict>& Verdict() const { return verdict; }
   // Sets status property 12 when there is a verdict.
   void ApplyVerdict(TStatusProperties& properties) const;

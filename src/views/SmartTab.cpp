@@ -3,10 +3,13 @@
 #include "views/SmartTab.h"
 
 #include "device/DeviceInfo.h"
+#include "history/HistoryFormat.h"
 #include "shell/App.h"
 #include "shell/Core.h"
 #include "shell/EasyConfig.h"
 #include "shell/StatusProperties.h"
+#include "support/Format.h"
+#include "views/HistoryKeeper.h"
 
 namespace vexa {
 
@@ -50,8 +53,42 @@ void TSmartTab::DeviceChanged(TDeviceInfo* device) {
     descriptor->SetAttributes(&device->smartAttributes);
     model.ShowDevice(*descriptor, smartSupported);
   }
-  if (App().status) model.ApplyVerdict(*App().status);
+  ShowHistory(*device);
   ModelChanged();
+}
+
+void TSmartTab::ShowHistory(const TDeviceInfo& device) {
+  THistoryKeeper* history = App().history;
+  if (history && history->Enabled()) {
+    if (const std::optional<TReadingChanges> changes = history->LastChanges(device)) model.MarkChanges(*changes);
+    worsening = history->LastWorsening(device);
+    if (worsening) model.NoteWorsening(*worsening);
+  } else {
+    worsening.reset();
+  }
+  if (!App().status) return;
+  model.ApplyVerdict(*App().status);
+  if (history && !history->Problem().empty())
+    App().status->AppendDescription(kSmartStatusPropertyIndex, "SMART 歷史記錄已關閉: " + history->Problem());
+  if (!worsening) return;
+  // The verdict's tool tip (and the console program's info) says what got worse.
+  App().status->AppendDescription(kSmartStatusPropertyIndex,
+                                  Format("%s 的讀數比 %s 的讀數差:", HistoryMinuteText(worsening->since),
+                                         HistoryMinuteText(worsening->before)));
+  for (const TRowChange& change : worsening->changes.rows) {
+    if (!change.IsWorse()) continue;
+    std::string name = change.key.empty() ? FormatSmartId(change.id, false) : change.key;
+    for (const TSmartPageRow& row : model.Rows()) {
+      if (change.key.empty() ? row.key.empty() && row.id == change.id : row.key == change.key)
+        name = Format("%s %s", row.Cell(TSmartColumn::Id), row.Cell(TSmartColumn::Name));
+    }
+    App().status->AppendDescription(kSmartStatusPropertyIndex, Format("%s: %s (%s)", name, RowChangeText(change),
+                                                                      WorseReasonWords(change.worse)));
+  }
+  if (worsening->changes.verdictWorse)
+    App().status->AppendDescription(kSmartStatusPropertyIndex,
+                                    Format("狀態: %s → %s", SmartStatusText(worsening->changes.oldVerdict),
+                                           SmartStatusText(worsening->changes.newVerdict)));
 }
 
 void TSmartTab::ConfigChanged(TConfigVar* variable) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,8 @@ public:
 
   const TSmartPageModel& Model() const { return model; }
   const TSmartPageSettings& Settings() const { return settings; }
+  // When the shown drive last got worse, from the SMART history; none without one.
+  const std::optional<TWorsening>& Worsening() const { return worsening; }
 
   // The user selected a row (-1: the selection went away); the attribute id is
   // remembered across refreshes and devices.
@@ -50,7 +53,11 @@ protected:
   virtual void CellsChanged(const std::vector<TSmartCellChange>& /*changes*/) {}
 
 private:
+  // The history's marks and worsening on the rows and verdict; sets the verdict.
+  void ShowHistory(const TDeviceInfo& device);
+
   TSmartPageModel model;
+  std::optional<TWorsening> worsening;
   TSmartPageSettings settings;
 };
 
