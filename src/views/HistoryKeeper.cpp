@@ -79,6 +79,21 @@ std::string RowChangeText(const TRowChange& change) {
   return text;
 }
 
+std::string RowChangeLine(const TRowChange& change, const TSmartDescriptor* descriptor) {
+  std::string name;
+  if (change.key.empty()) {
+    name = Format("%.3d", change.id);
+    if (descriptor) name += Format(" %s", descriptor->AttributeName(change.id));
+  } else {
+    name = change.key;
+    for (const TNvmeHealthField& field : NvmeHealthFields())
+      if (field.key == change.key) name = std::string(field.name);
+  }
+  std::string line = name + ": " + RowChangeText(change);
+  if (change.IsWorse()) line += Format(" (%s)", WorseReasonWords(change.worse));
+  return line;
+}
+
 THistoryKeeper::THistoryKeeper(std::string file) : path(std::move(file)) {}
 
 bool THistoryKeeper::Enabled() const {

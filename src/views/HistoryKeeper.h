@@ -19,6 +19,7 @@ class TEasyConfig;
 class TConfigVarBool;
 class TConfigVarInt;
 class TConfigVar;
+class TSmartDescriptor;
 
 struct THistorySettingsVars {
   TConfigVarBool* enabled = nullptr;
@@ -48,6 +49,11 @@ std::string_view WorseReasonWords(TWorseReason reason);
 // "原始值 22047 → 29259", both joined by "; ", "新" for a new row; " (歸零)" ends a
 // counter that was reset.
 std::string RowChangeText(const TRowChange& change);
+
+// One changed row as a line of its own: "010 Spin Retry Count: 目前值 241 → 212
+// (到達臨界值)"; ATA names through the descriptor (none: the id alone), NVMe fields by
+// their names on the SMART page.
+std::string RowChangeLine(const TRowChange& change, const TSmartDescriptor* descriptor);
 
 class THistoryKeeper {
 public:

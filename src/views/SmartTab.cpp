@@ -76,14 +76,8 @@ void TSmartTab::ShowHistory(const TDeviceInfo& device) {
                                   Format("%s 的讀數比 %s 的讀數差:", HistoryMinuteText(worsening->since),
                                          HistoryMinuteText(worsening->before)));
   for (const TRowChange& change : worsening->changes.rows) {
-    if (!change.IsWorse()) continue;
-    std::string name = change.key.empty() ? FormatSmartId(change.id, false) : change.key;
-    for (const TSmartPageRow& row : model.Rows()) {
-      if (change.key.empty() ? row.key.empty() && row.id == change.id : row.key == change.key)
-        name = Format("%s %s", row.Cell(TSmartColumn::Id), row.Cell(TSmartColumn::Name));
-    }
-    App().status->AppendDescription(kSmartStatusPropertyIndex, Format("%s: %s (%s)", name, RowChangeText(change),
-                                                                      WorseReasonWords(change.worse)));
+    if (change.IsWorse())
+      App().status->AppendDescription(kSmartStatusPropertyIndex, RowChangeLine(change, device.smartDescriptor.get()));
   }
   if (worsening->changes.verdictWorse)
     App().status->AppendDescription(kSmartStatusPropertyIndex,

@@ -3,6 +3,7 @@
 
 #include "app/cli/CliBench.h"
 #include "app/cli/CliDecode.h"
+#include "app/cli/CliHistory.h"
 #include "app/cli/CliIdentifyDump.h"
 #include "app/cli/CliKnown.h"
 #include "app/cli/CliMachine.h"
@@ -33,6 +34,8 @@ std::span<const TCliCommandRow> CliCommandList() {
       {"submit", kCliSubmitUsage, nullptr, RunCliSubmit},
       {"bench", kCliBenchUsage, nullptr, RunCliBench},
       {"capture", kCliCaptureUsage, nullptr, RunCliCapture},
+      {"history", kCliHistoryUsage, nullptr, RunCliHistory},
+      {"watch", kCliWatchUsage, nullptr, RunCliWatch},
   };
   return kCommands;
 }

@@ -32,7 +32,7 @@ static const TCliCommandRow kBuiltIn[] = {
 };
 
 static constexpr std::string_view kGlobalUsage =
-    "[--replay FILE | --real] [--set SECTION.KEY=VALUE]... COMMAND [ARGUMENTS]";
+    "[--replay FILE | --real] [--history FILE] [--set SECTION.KEY=VALUE]... COMMAND [ARGUMENTS]";
 
 static int RunHelp(const TCliArgs&, std::FILE* out, std::FILE*) {
   CliPrint(out, Format("usage: vexa-cli %s", kGlobalUsage));
@@ -61,13 +61,17 @@ int RunCli(const TCliArgs& args, std::FILE* out, std::FILE* err) {
       ++first;
       continue;
     }
-    if (option != "--replay" && option != "--set")
+    if (option != "--replay" && option != "--set" && option != "--history")
       return CliUsageError(err, Format("unknown option \"%s\"", option), kGlobalUsage);
     if (first + 1 >= args.size()) return CliUsageError(err, Format("%s needs a value", option), kGlobalUsage);
     const std::string& value = args[first + 1];
     if (option == "--replay") {
       if (options.replayFile) return CliUsageError(err, "--replay may be given once", kGlobalUsage);
       options.replayFile = value;
+    } else if (option == "--history") {
+      if (options.historyFile || value.empty())
+        return CliUsageError(err, "--history takes one file name, once", kGlobalUsage);
+      options.historyFile = value;
     } else {
       options.assignments.push_back(value);
     }
@@ -89,7 +93,7 @@ int RunCli(const TCliArgs& args, std::FILE* out, std::FILE* err) {
   }
   if (row->runOnMachine) return row->runOnMachine(options, rest, out, err);
   if (options.Any())
-    return CliUsageError(err, Format("--replay, --real and --set apply to the commands that read drives, not to %s", name),
+    return CliUsageError(err, Format("--replay, --real, --history and --set apply to the commands that read drives, not to %s", name),
                          row->usage);
   return row->run(rest, out, err);
 }

@@ -16,13 +16,15 @@ namespace vexa {
 using TCliArgs = std::vector<std::string>;
 using TCliCommand = int (*)(const TCliArgs& args, std::FILE* out, std::FILE* err);
 
-// vexa-cli [--replay FILE | --real] [--set SECTION.KEY=VALUE]... COMMAND
+// vexa-cli [--replay FILE | --real] [--history FILE] [--set SECTION.KEY=VALUE]... COMMAND
 struct TCliGlobalOptions {
   std::optional<std::string> replayFile;
   std::vector<std::string> assignments;  // "SECTION.KEY=VALUE", in the order given
   bool real = false;                     // a Linux file or block device instead of a machine
   std::optional<std::string> realPath;   // set by the command that takes the path
-  bool Any() const { return replayFile.has_value() || !assignments.empty() || real; }
+  std::optional<std::string> historyFile;  // the SMART history to record into and read
+  bool userHistory = false;  // set by the commands that use the user's own history when none is named
+  bool Any() const { return replayFile.has_value() || !assignments.empty() || real || historyFile.has_value(); }
 };
 using TCliMachineCommand = int (*)(const TCliGlobalOptions& options, const TCliArgs& args, std::FILE* out,
                                    std::FILE* err);

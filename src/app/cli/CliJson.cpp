@@ -86,8 +86,12 @@ std::string SmartJson(TConsoleSession& session) {
   TJsonReader json;
   json.AddNode(jkObject, 0, "");
   json.AddNode(jkArray, 1, "attributes");
-  for (const TSmartPageRow& row : session.SmartModule().Model().Rows())
+  for (const TSmartPageRow& row : session.SmartModule().Model().Rows()) {
     AddRow(json, kSmartMembers, row.cells[0], std::span(row.cells).subspan(1));
+    if (row.mark == TSmartRowMark::None) continue;
+    AddTextNode(json, 3, "mark", row.mark == TSmartRowMark::Worse ? "worse" : "changed");
+    AddTextNode(json, 3, "change", row.change);
+  }
   const TStatusProperty& verdict = session.Status().Entry(kSmartStatusPropertyIndex);
   json.AddNode(jkObject, 1, "verdict");
   AddTextNode(json, 2, "text", verdict.value);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/cli/CliHistory.h"
 #include "app/cli/CliIdentifyDump.h"
 #include "app/cli/CliJson.h"
 #include "app/cli/CliText.h"
@@ -24,6 +25,7 @@
 #include "views/ConsoleSession.h"
 #include "views/DebugTab.h"
 #include "views/DecoderTab.h"
+#include "views/HistoryKeeper.h"
 #include "views/MachineCapture.h"
 #include "views/IdentifyTab.h"
 #include "views/PartitionsTab.h"
@@ -151,7 +153,7 @@ int RunOnGivenMachine(Machine& machine, const TCliGlobalOptions& options, std::F
                       const TSessionWork& prepare) {
   TMessagesToStream messages(err);
   try {
-    TConsoleSession session(machine);
+    TConsoleSession session(machine, {}, {}, CliHistoryPath(options));
     if (prepare) {
       if (const int status = prepare(session); status != 0) return status;
     }
@@ -162,6 +164,9 @@ int RunOnGivenMachine(Machine& machine, const TCliGlobalOptions& options, std::F
     session.Start();
     session.Rescan();
     const int status = work(session);
+    // What the history skipped or could not do is said, but drives were still read.
+    for (const std::string& message : session.History().TakeMessages())
+      CliPrint(err, "vexa-cli: " + CliSafeText(message));
     return status == 0 && messages.count > 0 ? 1 : status;
   } catch (const std::exception& error) {
     CliPrint(err, Format("vexa-cli: %s", CliSafeText(error.what())));
@@ -284,8 +289,13 @@ int RunCliSmart(const TCliGlobalOptions& options, const TCliArgs& args, std::FIL
       CliPrint(out, SmartJson(session));
       return 0;
     }
-    for (const TSmartPageRow& row : session.SmartModule().Model().Rows())
-      CliPrint(out, TabLine(row.cells[0], std::span(row.cells).subspan(1)));
+    for (const TSmartPageRow& row : session.SmartModule().Model().Rows()) {
+      std::string line = TabLine(row.cells[0], std::span(row.cells).subspan(1));
+      // A row that moved since the drive's previous stored reading says how, last.
+      if (row.mark != TSmartRowMark::None)
+        line += Format("\t%s: %s", row.mark == TSmartRowMark::Worse ? "worse" : "changed", CliSafeText(row.change));
+      CliPrint(out, line);
+    }
     const TStatusProperty& verdict = session.Status().Entry(kSmartStatusPropertyIndex);
     CliPrint(out, Format("verdict: %s\t%d", CliSafeText(verdict.value), static_cast<int>(verdict.state)));
     return 0;
