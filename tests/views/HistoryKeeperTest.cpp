@@ -11,10 +11,10 @@
 #include "history/HistoryTestSupport.h"
 #include "platform/MachineFile.h"
 #include "platform/ReplayMachine.h"
-#include "shell/Shared.h"
 #include "shell/StatusProperties.h"
 #include "support/Format.h"
 #include "views/ConsoleSession.h"
+#include "views/SessionHarness.h"
 #include "views/SmartTab.h"
 
 namespace vexa {
@@ -34,19 +34,8 @@ std::size_t ReadingLines(const std::string& file) {
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) - (text.empty() ? 0 : 1);
 }
 
-class HistoryKeeperTest : public ::testing::Test {
+class HistoryKeeperTest : public SessionHarness {
 protected:
-  void SetUp() override {
-    SetMessageSink([this](std::string_view text, std::uint32_t) {
-      messages.emplace_back(text);
-      return kAnswerOk;
-    });
-  }
-  void TearDown() override {
-    session.reset();
-    SetMessageSink({});
-    EXPECT_TRUE(messages.empty()) << messages.front();
-  }
   // Starts the program over the machine text with the history file, settings first.
   TConsoleSession& Run(const std::string& machineText, const std::string& historyFile,
                        std::initializer_list<std::string_view> assignments = {}) {
@@ -63,9 +52,6 @@ protected:
   }
 
   test::TTempFolder folder;
-  std::unique_ptr<ReplayMachine> machine;
-  std::unique_ptr<TConsoleSession> session;
-  std::vector<std::string> messages;
 };
 
 TEST_F(HistoryKeeperTest, RestartsAddNothingAndAChangeIsOneReadingMarkedWorse) {
