@@ -167,6 +167,7 @@ void THistoryGraph::Draw() {
   const std::int32_t panelHeight = data.hasNormalised ? (plotBottom - plotTop - gap) / 2 : plotBottom - plotTop;
   const int maxSteps = std::max(panelHeight / (2 * line), 1);
   const TScale normalisedScale = MakeScale(low, high, maxSteps, 10, 0, 255);
+  // Raw values have no natural range: a flat series gets a tenth of its value (at least 10) around it.
   const auto [rawLow, rawHigh] = std::minmax_element(raw.begin(), raw.end());
   const double rawThreshold = data.rawThreshold ? ToDouble(*data.rawThreshold) : *rawLow;
   const TScale rawScale = MakeScale(std::min(*rawLow, rawThreshold), std::max(*rawHigh, rawThreshold), maxSteps,
