@@ -24,7 +24,7 @@
 #include "views/HistoryKeeper.h"
 #include "views/SmartPageModel.h"
 
-#if defined(VEXA_HAVE_CAIRO) && __has_include("benchmark/HistoryGraph.h")  // TEMP
+#ifdef VEXA_HAVE_CAIRO
 #include "app/cli/CairoCanvas.h"
 #include "benchmark/HistoryGraph.h"
 #endif
@@ -161,7 +161,7 @@ std::string SeriesJson(const TSeriesChoice& choice, const std::string& name, con
 
 bool WriteGraph(const TSeriesChoice& choice, const std::string& title, const std::vector<THistoryPoint>& points,
                 const std::string& path, std::FILE* err) {
-#if defined(VEXA_HAVE_CAIRO) && __has_include("benchmark/HistoryGraph.h")  // TEMP
+#ifdef VEXA_HAVE_CAIRO
   THistoryGraphData data;
   data.title = title;
   data.hasNormalised = choice.key.empty();
