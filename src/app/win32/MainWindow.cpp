@@ -24,6 +24,7 @@
 #include "support/win32/NvControls.h"
 #include "support/win32/NvForm.h"
 #include "support/win32/WideText.h"
+#include "views/HistoryKeeper.h"
 #include "views/SystemTab.h"
 #include "views/win32/AboutPage.h"
 #include "views/win32/ConfigPage.h"
@@ -121,6 +122,7 @@ TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef
   settings = RegisterMainSettings(*config, OuterWidth(), OuterHeight(), GetSystemMetrics(SM_CXSCREEN),
                                   GetSystemMetrics(SM_CYSCREEN));
   core->SetDeviceIndexVariable(settings.deviceIndex);
+  history->SetVariables(RegisterHistorySettings(*config));
   controller = std::make_unique<TMainController>(*core, *devices, *tabs, *status, settings, *this);
   controller->SetBaseCaption(baseCaption);
 
@@ -166,8 +168,11 @@ void TVexaForm::CreateSharedObjects() {
   SetSharedImages(images->Handle());
   config = std::make_unique<TEasyConfigIni>(SettingsFileName());
   config->onChange = [this](TConfigVar* variable) { tabs->NotifyConfigChanged(variable); };
-  App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(),
-                      tabs.get(), status.get(), tooltip.get(), config.get()};
+  // Beside the settings, never in the registry; a replayed machine keeps none
+  // unless -history names a file.
+  history = std::make_unique<THistoryKeeper>(HistoryFileName(commandLine, SettingsFileName()));
+  App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(), tabs.get(),
+                      status.get(), tooltip.get(), config.get(), history.get()};
 }
 
 void TVexaForm::CreateControls() {
@@ -255,6 +260,8 @@ void TVexaForm::Shutdown() {
     App().scaler = nullptr;
     core.reset();
     App().core = nullptr;
+    App().history = nullptr;
+    history.reset();
     config->Save(true);
     App().config = nullptr;
     config.reset();
