@@ -7,7 +7,8 @@
 #   double-click and Enter open its graph in a window of its own (screenshot
 #   history-graph.png), Esc closes it, and Ctrl+C still copies the row;
 # - a history folder that cannot be written: the program starts without a message
-#   box, shows its pages, says so on the Debug page, and double-click copies.
+#   box, shows its pages, says so on the Debug page, and double-click copies;
+#   the Configuration page lists the three history settings.
 # Run as root, the script drops the right to pass file permissions first, so the
 # read-only folder is read-only to it as to any user.
 #   usage: history.sh VEXA_EXE PROBE_EXE SOURCE_DIR
@@ -136,6 +137,9 @@ probe rowclick 0 0 double
 probe syscommand 48
 probe idle
 probe tree | grep -q '^SMART history ' || fail "the Debug page says nothing of the history: $(probe tree | tail -3)"
+keys f2
+settings=$(probe list 0 | cut -f1,2 | grep '^history\.' | tr -d ' *' | sort)
+expect_same "the history settings on the Configuration page" "$settings" $'history.enabled\t屬實\nhistory.interval_minutes\t60\nhistory.size_limit_kib\t4096'
 stop_vexa
 [ ! -e "$work/ro/h.history" ] || fail "a history was written into the read-only folder"
 chmod 755 "$work/ro"
