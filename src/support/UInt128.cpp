@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace vexa {
 
@@ -127,6 +128,10 @@ TUInt128 Divide(TUInt128 value, std::uint64_t divisor, std::uint64_t& remainder)
   }
   remainder = rest;
   return quotient;
+}
+
+double ToDouble(TUInt128 value) {
+  return std::ldexp(static_cast<double>(value.high), 64) + static_cast<double>(value.low);
 }
 
 }  // namespace vexa

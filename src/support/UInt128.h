@@ -26,6 +26,8 @@ struct TUInt128 {
 // 16 bytes little-endian at offset (bytes beyond the buffer read as 0).
 TUInt128 GetU128(TBytes buffer, std::size_t offset);
 void PutU128(TMutableBytes buffer, std::size_t offset, TUInt128 value);
+// The nearest double, for placing a value on a scale (not for its digits).
+double ToDouble(TUInt128 value);
 // The exact decimal digits, without separators ("0" for zero; up to 39 digits).
 std::string DecimalText(TUInt128 value);
 // Reads decimal digits only; false when empty, not digits or beyond 128 bits.

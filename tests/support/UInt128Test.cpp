@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <limits>
 
 #include "support/UInt128.h"
@@ -53,6 +54,12 @@ TEST(UInt128, Packing) {
   EXPECT_EQ(GetU128(bytes, 2), (TUInt128{0x0807060504030201, 0x100F0E0D0C0B0A09}));
   PutU128(bytes, 10, {kAll, kAll});  // past the end: writes dropped, reads 0
   EXPECT_EQ(GetU128(bytes, 10), (TUInt128{kAll, 0xFFFF}));
+}
+
+TEST(UInt128, ToDoubleCarriesTheHighHalf) {
+  EXPECT_EQ(ToDouble({kAll, 0}), 18446744073709551615.0);
+  EXPECT_EQ(ToDouble({0, 1}), 18446744073709551616.0);
+  EXPECT_EQ(ToDouble({kAll, kAll}), std::ldexp(1.0, 128));
 }
 
 // Products are checked against the schoolbook halves, quotients by putting them
