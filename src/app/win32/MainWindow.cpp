@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "benchmark/win32/BenchmarkPage.h"
+#include "benchmark/win32/HistoryGraphWindow.h"
 #include "device/DeviceManager.h"
 #include "knowledge/KnownDevicesTables.h"
 #include "shell/App.h"
@@ -173,6 +174,10 @@ void TVexaForm::CreateSharedObjects() {
   history = std::make_unique<THistoryKeeper>(HistoryFileName(commandLine, SettingsFileName()));
   App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(), tabs.get(),
                       status.get(), tooltip.get(), config.get(), history.get()};
+  SetSmartGraphOpener([this](TSmartRowGraph graph) {
+    ShowHistoryGraphWindow(window, THistoryGraphData{std::move(graph.title), graph.hasNormalised, graph.threshold,
+                                                     graph.rawThreshold, std::move(graph.points)});
+  });
 }
 
 void TVexaForm::CreateControls() {
@@ -242,6 +247,8 @@ void TVexaForm::Shutdown() {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
+    SetSmartGraphOpener({});
+    CloseHistoryGraphWindow();
     devices->BeginUpdate();
     controller.reset();
     core->SetDevices(nullptr);
