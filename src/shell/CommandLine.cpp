@@ -56,6 +56,27 @@ void ApplyCommandLine(std::string_view commandLine, TCommandLineHost& host, cons
   }
 }
 
+std::optional<std::string> CommandLineOption(std::string_view commandLine, std::string_view name) {
+  const std::vector<std::string> tokens = SplitCommandLine(commandLine);
+  std::optional<std::string> value;
+  for (std::size_t i = 1; i < tokens.size(); ++i) {
+    std::string option = LowerAscii(tokens[i]);
+    if (!option.empty() && option[0] == '/') option[0] = '-';
+    if (option.size() == name.size() + 1 && option[0] == '-' && option.substr(1) == name)
+      value = i + 1 < tokens.size() ? tokens[++i] : std::string();
+  }
+  return value;
+}
+
+std::string HistoryFileName(std::string_view commandLine, std::string_view settingsFile) {
+  if (std::optional<std::string> file = CommandLineOption(commandLine, "history")) return *file;
+  if (CommandLineOption(commandLine, "replay")) return {};
+  const std::size_t folder = settingsFile.find_last_of("\\/");
+  std::size_t dot = settingsFile.rfind('.');
+  if (dot == std::string_view::npos || (folder != std::string_view::npos && dot < folder)) dot = settingsFile.size();
+  return std::string(settingsFile.substr(0, dot)) + ".history";
+}
+
 TSecondWindowCommand BuildSecondWindowCommand(std::string_view commandLine, std::int32_t left, std::int32_t top,
                                               std::int32_t captionHeight, std::int32_t frameHeight) {
   const std::vector<std::string> tokens = SplitCommandLine(commandLine);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,15 @@ struct TKnownTableSizes {
 };
 
 void ApplyCommandLine(std::string_view commandLine, TCommandLineHost& host, const TKnownTableSizes& sizes);
+
+// The value after -NAME or /NAME (name without its dash, lower case), the last one
+// when repeated; empty when the option ends the line; none when it is absent.
+std::optional<std::string> CommandLineOption(std::string_view commandLine, std::string_view name);
+
+// The SMART history file of the window: -history FILE; none (empty) with -replay,
+// so a recorded machine never writes to the user's history, nor when -history has
+// no file; otherwise the settings file with the extension ".history".
+std::string HistoryFileName(std::string_view commandLine, std::string_view settingsFile);
 
 struct TSecondWindowCommand {
   std::string program;

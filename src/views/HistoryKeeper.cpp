@@ -122,9 +122,12 @@ const TSmartHistory* THistoryKeeper::History() {
 }
 
 void THistoryKeeper::Collect() {
-  for (const std::string& message : history->Messages()) {
-    if (std::find(messages.begin(), messages.end(), message) == messages.end()) messages.push_back(message);
-  }
+  for (const std::string& message : history->Messages()) Say(message);
+}
+
+void THistoryKeeper::Say(std::string message) {
+  if (std::find(said.begin(), said.end(), message) == said.end()) said.push_back(message);
+  if (std::find(messages.begin(), messages.end(), message) == messages.end()) messages.push_back(std::move(message));
 }
 
 std::optional<TRecordResult> THistoryKeeper::Record(const TDeviceInfo& device, const TCalendarTime& time) {
@@ -138,7 +141,7 @@ std::optional<TRecordResult> THistoryKeeper::Record(const TDeviceInfo& device, c
   if (result == TRecordResult::Refused) {
     problem = history->IsWritable() ? Format("無法寫入歷史記錄檔案 \"%s\"", path)
                                     : Format("\"%s\" 不是此版本可寫入的歷史記錄檔案", path);
-    if (history->Messages().empty()) messages.push_back("History is off: " + path + " cannot be written.");
+    if (history->Messages().empty()) Say("History is off: " + path + " cannot be written.");
   }
   return result;
 }

@@ -79,12 +79,16 @@ public:
 
   // What went wrong since the last call, one sentence each, to be shown once.
   std::vector<std::string> TakeMessages();
+  // Every message said so far, taken or not, each once: for a page that shows
+  // them whenever it is opened.
+  const std::vector<std::string>& Said() const { return said; }
   // Why the history is not being written, or empty while it is (or is off by choice).
   const std::string& Problem() const { return problem; }
 
 private:
   THistorySettings CurrentSettings() const;
   void Collect();
+  void Say(std::string message);
 
   std::string path;
   THistorySettingsVars variables;
@@ -92,6 +96,7 @@ private:
   bool loaded = false;
   std::string problem;
   std::vector<std::string> messages;
+  std::vector<std::string> said;
 };
 
 }  // namespace vexa

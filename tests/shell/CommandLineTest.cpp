@@ -68,5 +68,24 @@ TEST(CommandLine, SecondWindow) {
   EXPECT_EQ(BuildSecondWindowCommand("vexa.exe \"\x02\"", 0, 0, 0, 0).parameters, " \"\x02\" -pos 0 0");
 }
 
+TEST(CommandLine, HistoryFileName) {
+  struct TCase {
+    const char* line;
+    const char* settings;
+    const char* history;
+  };
+  for (const TCase& c : {
+           TCase{"vexa.exe", "C:\\Tools\\vexa.ini", "C:\\Tools\\vexa.history"},
+           TCase{"vexa.exe", "C:\\v1.2\\vexa", "C:\\v1.2\\vexa.history"},  // a dot in a folder only
+           TCase{"vexa.exe -replay m.machine", "C:\\vexa.ini", ""},               // a recorded machine keeps none
+           TCase{"vexa.exe /REPLAY", "C:\\vexa.ini", ""},
+           TCase{"vexa.exe -replay m.machine -history h.txt", "C:\\vexa.ini", "h.txt"},
+           TCase{"vexa.exe /History \"D:\\my files\\h\" -history x", "C:\\vexa.ini", "x"},  // the last wins
+           TCase{"vexa.exe -history", "C:\\vexa.ini", ""},                       // no file: none
+       }) {
+    EXPECT_EQ(HistoryFileName(c.line, c.settings), c.history) << c.line;
+  }
+}
+
 }  // namespace
 }  // namespace vexa

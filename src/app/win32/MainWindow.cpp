@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "benchmark/win32/BenchmarkPage.h"
+#include "benchmark/win32/HistoryGraphWindow.h"
 #include "device/DeviceManager.h"
 #include "knowledge/KnownDevicesTables.h"
 #include "shell/App.h"
@@ -24,6 +25,7 @@
 #include "support/win32/NvControls.h"
 #include "support/win32/NvForm.h"
 #include "support/win32/WideText.h"
+#include "views/HistoryKeeper.h"
 #include "views/SystemTab.h"
 #include "views/win32/AboutPage.h"
 #include "views/win32/ConfigPage.h"
@@ -121,6 +123,7 @@ TVexaForm::TVexaForm(Machine& machineRef, std::string line) : machine(machineRef
   settings = RegisterMainSettings(*config, OuterWidth(), OuterHeight(), GetSystemMetrics(SM_CXSCREEN),
                                   GetSystemMetrics(SM_CYSCREEN));
   core->SetDeviceIndexVariable(settings.deviceIndex);
+  history->SetVariables(RegisterHistorySettings(*config));
   controller = std::make_unique<TMainController>(*core, *devices, *tabs, *status, settings, *this);
   controller->SetBaseCaption(baseCaption);
 
@@ -166,8 +169,15 @@ void TVexaForm::CreateSharedObjects() {
   SetSharedImages(images->Handle());
   config = std::make_unique<TEasyConfigIni>(SettingsFileName());
   config->onChange = [this](TConfigVar* variable) { tabs->NotifyConfigChanged(variable); };
-  App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(),
-                      tabs.get(), status.get(), tooltip.get(), config.get()};
+  // Beside the settings, never in the registry; a replayed machine keeps none
+  // unless -history names a file.
+  history = std::make_unique<THistoryKeeper>(HistoryFileName(commandLine, SettingsFileName()));
+  App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(), tabs.get(),
+                      status.get(), tooltip.get(), config.get(), history.get()};
+  SetSmartGraphOpener([this](TSmartRowGraph graph) {
+    ShowHistoryGraphWindow(window, THistoryGraphData{std::move(graph.title), graph.hasNormalised, graph.threshold,
+                                                     graph.rawThreshold, std::move(graph.points)});
+  });
 }
 
 void TVexaForm::CreateControls() {
@@ -237,6 +247,8 @@ void TVexaForm::Shutdown() {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
+    SetSmartGraphOpener({});
+    CloseHistoryGraphWindow();
     devices->BeginUpdate();
     controller.reset();
     core->SetDevices(nullptr);
@@ -255,6 +267,8 @@ void TVexaForm::Shutdown() {
     App().scaler = nullptr;
     core.reset();
     App().core = nullptr;
+    App().history = nullptr;
+    history.reset();
     config->Save(true);
     App().config = nullptr;
     config.reset();

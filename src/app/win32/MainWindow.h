@@ -31,6 +31,7 @@ class TWin32PageControl;
 class TBalloonTooltip;
 class TNvImageList;
 class TNvForm;
+class THistoryKeeper;
 
 class TVexaForm : public TCommandLineHost, public TMainWindowHost, public TSystemWindowActions {
 public:
@@ -136,6 +137,7 @@ private:
   std::unique_ptr<TBalloonTooltip> tooltip;
   std::unique_ptr<TNvImageList> images;
   std::unique_ptr<TEasyConfigIni> config;
+  std::unique_ptr<THistoryKeeper> history;
   std::unique_ptr<TWin32PageControl> pages;
   std::unique_ptr<TMainController> controller;
   TMainSettings settings{};

@@ -5,15 +5,16 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/ReplayMachine.h"
 #include "platform/win32/Win32Machine.h"
+#include "shell/CommandLine.h"
 #include "shell/Shared.h"
 #include "support/Error.h"
 #include "app/win32/MainWindow.h"
 #include "support/Paths.h"
-#include "support/StringIterators.h"
-#include "support/Text.h"
 #include "support/win32/WideText.h"
 #include "views/MachineCapture.h"
 
@@ -21,18 +22,9 @@ namespace {
 
 // The value after -NAME (or /NAME), empty when the option is absent or has none.
 std::string OptionValue(const std::string& commandLine, std::string_view option, bool& present) {
-  const std::vector<std::string> tokens = vexa::SplitCommandLine(commandLine);
-  std::string value;
-  present = false;
-  for (std::size_t i = 1; i < tokens.size(); ++i) {
-    std::string name = vexa::LowerAscii(tokens[i]);
-    if (!name.empty() && name[0] == '/') name[0] = '-';
-    if (name.size() == option.size() + 1 && name.substr(1) == option) {
-      present = true;
-      value = i + 1 < tokens.size() ? tokens[++i] : std::string();
-    }
-  }
-  return value;
+  std::optional<std::string> value = vexa::CommandLineOption(commandLine, option);
+  present = value.has_value();
+  return value.value_or(std::string());
 }
 
 // The machine the program shows: the real one, or a recorded one. A recorded machine

@@ -219,6 +219,16 @@ std::optional<LRESULT> TNvListView::ControlMessage(UINT message, WPARAM wParam, 
   return std::nullopt;
 }
 
+LRESULT TNvListView::CustomDraw(NMLVCUSTOMDRAW& draw) const {
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+  if (const std::optional<COLORREF> colour = onItemTextColour(static_cast<int>(draw.nmcd.dwItemSpec))) {
+    draw.clrText = *colour;
+    return CDRF_NEWFONT;
+  }
+  return CDRF_DODEFAULT;
+}
+
 std::optional<LRESULT> TNvListView::ParentMessage(UINT message, WPARAM, LPARAM lParam) {
   if (message != WM_NOTIFY) return std::nullopt;
   const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
@@ -250,6 +260,9 @@ std::optional<LRESULT> TNvListView::ParentMessage(UINT message, WPARAM, LPARAM l
     }
     case NM_DBLCLK:
       if (onDoubleClick) onDoubleClick();
+      break;
+    case NM_CUSTOMDRAW:
+      if (onItemTextColour) return CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
       break;
     default:
       break;

@@ -6,6 +6,7 @@
 
 #include "support/win32/NvControls.h"
 
+#include <optional>
 #include <span>
 
 #include "support/ListViewRules.h"
@@ -59,6 +60,9 @@ public:
   std::function<void()> onDoubleClick;
   // Answers true when the key was handled (the list then does not see it).
   std::function<bool(UINT key)> onKeyDown;
+  // The text colour of an item (by position), none for the list's own; the list
+  // is custom-drawn item by item only while this is set.
+  std::function<std::optional<COLORREF>(int item)> onItemTextColour;
 
 protected:
   // Raises onColumnResized; column -1 when the header named none.
@@ -69,6 +73,7 @@ protected:
 
 private:
   void HeaderNotification(const NMHDR& header);
+  LRESULT CustomDraw(NMLVCUSTOMDRAW& draw) const;
   HWND Header() const;
 
   bool columnClicks;

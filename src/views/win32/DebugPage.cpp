@@ -7,11 +7,13 @@
 
 #include "shell/win32/PageScale.h"
 #include "shell/win32/Sheet.h"
+#include "shell/App.h"
 #include "shell/Shared.h"
 #include "support/Paths.h"
 #include "support/Text.h"
 #include "support/win32/WideText.h"
 #include "support/win32/ClipboardSimple.h"
+#include "views/HistoryKeeper.h"
 #include "views/win32/PageSupport.h"
 
 namespace vexa {
@@ -122,7 +124,21 @@ void TDebugPage::SaveMachineFile() {
 }
 
 void TDebugPage::TreeChanged() {
-  if (view) Show(Tree(), GetSysColor(COLOR_WINDOW));
+  if (!view) return;
+  Show(Tree(), GetSysColor(COLOR_WINDOW));
+  ShowHistoryNotes();
+}
+
+// What the SMART history said (a damaged line, a folder that cannot be written)
+// waits here, below the run, rather than in a message box at every start.
+void TDebugPage::ShowHistoryNotes() {
+  const THistoryKeeper* history = App().history;
+  if (!history || history->Said().empty()) return;
+  filling = true;
+  HTREEITEM node = view->AddItem(nullptr, "SMART history " + history->Path());
+  for (const std::string& note : history->Said()) view->AddItem(node, EscapeUnprintable(note));
+  view->Expand(node);
+  filling = false;
 }
 
 void TDebugPage::Show(const TDebugTree& shown, COLORREF background) {

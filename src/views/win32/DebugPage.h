@@ -27,6 +27,7 @@ protected:
 private:
   std::optional<LRESULT> SheetMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void Show(const TDebugTree& shown, COLORREF background);
+  void ShowHistoryNotes();
   bool KeyDown(UINT key);
   void ContextMenu(POINT screen);
   void SaveMachineFile();

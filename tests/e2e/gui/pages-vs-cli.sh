@@ -83,7 +83,7 @@ for sample in "$root"/samples/*.machine "$root/tests/e2e/vm/fixture/guest.machin
 
     if [ "$name" = guest ]; then
       expect_same "$drive: the title" "$(probe title)" "$(console "$n" info | sed -n 's/^title: //p')"
-      expect_same "$drive: the SMART rows" "$(probe list 0)" "$(console "$n" smart | { grep -v '^verdict: ' || true; })"
+      expect_same "$drive: the SMART rows" "$(probe list 0 | cut -f1-10)" "$(console "$n" smart | { grep -v '^verdict: ' || true; })"
     fi
 
     # The Identify page lists an NVMe drive's fields and the ATA words of the others:

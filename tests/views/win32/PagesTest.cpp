@@ -101,10 +101,12 @@ TEST_F(PagesTest, SmartListShowsTheModel) {
   const auto& rows = page.Model().Rows();
   ASSERT_FALSE(rows.empty());
   ASSERT_EQ(list.ItemCount(), static_cast<int>(rows.size()));
-  EXPECT_EQ(list.ColumnCount(), kSmartColumnCount);
+  // The model's cells, then the window's own change column.
+  EXPECT_EQ(list.ColumnCount(), kSmartColumnCount + 1);
   for (int i = 0; i < list.ItemCount(); ++i) {
     for (int column = 0; column < kSmartColumnCount; ++column)
       EXPECT_EQ(list.ItemText(i, column), rows[i].cells[column]) << "row " << i << " column " << column;
+    EXPECT_EQ(list.ItemText(i, kSmartColumnCount), rows[i].change) << "row " << i;
     EXPECT_EQ(Image(list, i), static_cast<int>(rows[i].status));
     EXPECT_EQ(list.ItemData(i), rows[i].id);
   }

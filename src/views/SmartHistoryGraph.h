@@ -1,0 +1,34 @@
+// What the graph of one SMART page row shows: the row's series from the drive's
+// history (an ATA attribute by id, an NVMe health field by key), the threshold a
+// line is drawn at, and a title naming the attribute and the drive. The window that
+// draws it only shows what this decides.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "history/SmartHistory.h"
+#include "support/UInt128.h"
+
+namespace vexa {
+
+class THistoryKeeper;
+struct TSmartPageRow;
+
+struct TSmartRowGraph {
+  std::string title;                      // "005 Reallocated Sector Count - MODEL"
+  bool hasNormalised = true;              // ATA rows: current and worst values
+  std::optional<std::uint8_t> threshold;  // ATA: the latest reading's threshold
+  std::optional<TUInt128> rawThreshold;   // NVMe available_spare: the spare threshold
+  std::vector<THistoryPoint> points;      // oldest first
+};
+
+// None when there is nothing to draw: no keeper, history off, or no reading of the
+// row in the drive's history; the page then copies the row as it always did.
+std::optional<TSmartRowGraph> GraphOfRow(THistoryKeeper* history, std::string_view model, std::string_view serial,
+                                         const TSmartPageRow& row);
+
+}  // namespace vexa
