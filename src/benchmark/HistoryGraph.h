@@ -14,18 +14,10 @@
 #include <vector>
 
 #include "benchmark/BenchmarkDrawer.h"
-#include "history/SmartHistory.h"
+#include "history/HistoryGraphData.h"
 #include "support/UInt128.h"
 
 namespace vexa {
-
-struct THistoryGraphData {
-  std::string title;                      // whatever the caller names the series
-  bool hasNormalised = true;              // ATA: current and worst values exist; false for an NVMe field
-  std::optional<std::uint8_t> threshold;  // drawn on the normalised panel unless 0
-  std::optional<TUInt128> rawThreshold;   // drawn on the raw panel
-  std::vector<THistoryPoint> points;      // oldest first (others are sorted by time)
-};
 
 class THistoryGraph : public TVexaBenchmarkDrawer {
 public:

@@ -6,13 +6,13 @@
 
 namespace vexa {
 
-std::optional<TSmartRowGraph> GraphOfRow(THistoryKeeper* history, std::string_view model, std::string_view serial,
+std::optional<THistoryGraphData> GraphOfRow(THistoryKeeper* history, std::string_view model, std::string_view serial,
                                          const TSmartPageRow& row) {
   if (!history || !history->Enabled()) return std::nullopt;
   const TSmartHistory* file = history->History();
   if (!file) return std::nullopt;
   const std::string drive = DriveKey(model, serial);
-  TSmartRowGraph graph;
+  THistoryGraphData graph;
   graph.points = row.key.empty() ? file->Series(drive, row.id) : file->Series(drive, row.key);
   if (graph.points.empty()) return std::nullopt;
   graph.title = Format("%s %s - %s", row.Cell(TSmartColumn::Id), row.Cell(TSmartColumn::Name), model);

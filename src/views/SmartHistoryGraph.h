@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "history/SmartHistory.h"
+#include "history/HistoryGraphData.h"
 #include "support/UInt128.h"
 
 namespace vexa {
@@ -18,17 +18,9 @@ namespace vexa {
 class THistoryKeeper;
 struct TSmartPageRow;
 
-struct TSmartRowGraph {
-  std::string title;                      // "005 Reallocated Sector Count - MODEL"
-  bool hasNormalised = true;              // ATA rows: current and worst values
-  std::optional<std::uint8_t> threshold;  // ATA: the latest reading's threshold
-  std::optional<TUInt128> rawThreshold;   // NVMe available_spare: the spare threshold
-  std::vector<THistoryPoint> points;      // oldest first
-};
-
 // None when there is nothing to draw: no keeper, history off, or no reading of the
 // row in the drive's history; the page then copies the row as it always did.
-std::optional<TSmartRowGraph> GraphOfRow(THistoryKeeper* history, std::string_view model, std::string_view serial,
+std::optional<THistoryGraphData> GraphOfRow(THistoryKeeper* history, std::string_view model, std::string_view serial,
                                          const TSmartPageRow& row);
 
 }  // namespace vexa

@@ -22,7 +22,9 @@
 #include "support/Text.h"
 #include "views/ConsoleSession.h"
 #include "views/HistoryKeeper.h"
+#include "views/SmartHistoryGraph.h"
 #include "views/SmartPageModel.h"
+#include "views/SmartTab.h"
 
 #ifdef VEXA_HAVE_CAIRO
 #include "app/cli/CairoCanvas.h"
@@ -159,26 +161,31 @@ std::string SeriesJson(const TSeriesChoice& choice, const std::string& name, con
   return json.ToText();
 }
 
-bool WriteGraph(const TSeriesChoice& choice, const std::string& title, const std::vector<THistoryPoint>& points,
+// The drawing the SMART page's graph window shows for the same row.
+bool WriteGraph(TConsoleSession& session, const TDeviceInfo& device, const TSeriesChoice& choice,
                 const std::string& path, std::FILE* err) {
 #ifdef VEXA_HAVE_CAIRO
-  THistoryGraphData data;
-  data.title = title;
-  data.hasNormalised = choice.key.empty();
-  if (data.hasNormalised && !points.empty() && points.back().threshold != 0) data.threshold = points.back().threshold;
+  std::optional<THistoryGraphData> data;
+  for (const TSmartPageRow& row : session.SmartModule().Model().Rows()) {
+    if (choice.key.empty() ? row.key.empty() && row.id == choice.id : row.key == choice.key)
+      data = GraphOfRow(&session.History(), device.model, device.serial, row);
+  }
+  if (!data) {
+    CliPrint(err, "vexa-cli: the drive's SMART page has no such row with readings to draw");
+    return false;
+  }
   TCairoCanvas canvas(kGraphWidth, kGraphHeight);
   THistoryGraph graph(canvas, nullptr);
-  data.points = points;
-  graph.SetData(std::move(data));
+  graph.SetData(std::move(*data));
   graph.DrawIn({0, 0, kGraphWidth, kGraphHeight});
   std::string error;
   if (canvas.SavePng(path, error)) return true;
   CliPrint(err, Format("vexa-cli: %s: %s", CliSafeText(path), error));
   return false;
 #else
+  (void)session;
+  (void)device;
   (void)choice;
-  (void)title;
-  (void)points;
   (void)path;
   CliPrint(err, "vexa-cli: this build draws no pictures (it was built without Cairo)");
   return false;
@@ -269,7 +276,7 @@ int RunCliHistory(const TCliGlobalOptions& givenOptions, const TCliArgs& args, s
     const std::vector<THistoryPoint> points =
         choice.key.empty() ? history->Series(key, choice.id) : history->Series(key, choice.key);
     const std::string name = SeriesName(choice, *device);
-    if (png) return WriteGraph(choice, Format("%s — %s", name, device->GetDisplayName()), points, *png, err) ? 0 : 1;
+    if (png) return WriteGraph(session, *device, choice, *png, err) ? 0 : 1;
     if (json) {
       CliPrint(out, SeriesJson(choice, name, points));
       return 0;

@@ -174,10 +174,7 @@ void TVexaForm::CreateSharedObjects() {
   history = std::make_unique<THistoryKeeper>(HistoryFileName(commandLine, SettingsFileName()));
   App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(), tabs.get(),
                       status.get(), tooltip.get(), config.get(), history.get()};
-  SetSmartGraphOpener([this](TSmartRowGraph graph) {
-    ShowHistoryGraphWindow(window, THistoryGraphData{std::move(graph.title), graph.hasNormalised, graph.threshold,
-                                                     graph.rawThreshold, std::move(graph.points)});
-  });
+  SetSmartGraphOpener([this](THistoryGraphData graph) { ShowHistoryGraphWindow(window, std::move(graph)); });
 }
 
 void TVexaForm::CreateControls() {

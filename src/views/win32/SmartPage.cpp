@@ -109,7 +109,7 @@ bool TSmartPage::ShowGraph() {
   const std::vector<TSmartPageRow>& rows = Model().Rows();
   const TDeviceInfo* device = App().core ? App().core->CurrentDevice() : nullptr;
   if (!GraphOpener() || !device || item < 0 || item >= static_cast<int>(rows.size())) return false;
-  std::optional<TSmartRowGraph> graph =
+  std::optional<THistoryGraphData> graph =
       GraphOfRow(App().history, device->model, device->serial, rows[static_cast<std::size_t>(item)]);
   if (!graph) return false;
   GraphOpener()(std::move(*graph));

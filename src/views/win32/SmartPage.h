@@ -21,7 +21,7 @@ namespace vexa {
 
 // Shows a row's graph; the main window sets it (the window that draws graphs lies
 // beyond the pages' reach) and clears it at its end. Without one, rows are copied.
-using TSmartGraphOpener = std::function<void(TSmartRowGraph graph)>;
+using TSmartGraphOpener = std::function<void(THistoryGraphData graph)>;
 void SetSmartGraphOpener(TSmartGraphOpener opener);
 
 class TSmartPage : public TSmartTab {
