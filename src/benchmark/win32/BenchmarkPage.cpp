@@ -31,7 +31,6 @@ constexpr int kSideMargin = 12;
 constexpr int kHintOffset = 16;
 constexpr int kItemPad = 3;
 constexpr int kHintMaxWidth = 400;
-constexpr UINT_PTR kHintTool = 1;
 
 HWND MainWindow() { return App().core ? reinterpret_cast<HWND>(App().core->mainWindowHandle) : nullptr; }
 
@@ -102,20 +101,7 @@ TBenchmarkPage::TBenchmarkPage(std::unique_ptr<TSheet> sheet) : TBenchmarkTab(st
 
   // The hint follows the pointer: a tracking tip placed where the page says, its
   // lines broken at the hints' line breaks.
-  hint = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, panelWindow, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-  if (hint) {
-    TTTOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    tool.hwnd = panelWindow;
-    tool.uId = kHintTool;
-    hintWide.assign(1, L' ');
-    tool.lpszText = hintWide.data();
-    SendMessageW(hint, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(hint, TTM_SETMAXTIPWIDTH, 0, PageScale(kHintMaxWidth));
-  }
+  hint.Create(panelWindow, PageScale(kHintMaxWidth));
 
   Layout();
   ButtonStateChanged();
@@ -139,8 +125,7 @@ TBenchmarkPage::~TBenchmarkPage() {
   selector.reset();
   button.reset();
   panel.reset();
-  if (hint) DestroyWindow(hint);
-  hint = nullptr;
+  hint.Destroy();
   // The drawers keep painting on the switch: it must not point at a dead canvas.
   Canvas().SetTarget(nullptr);
   gdi.reset();
@@ -230,55 +215,28 @@ std::optional<LRESULT> TBenchmarkPage::PanelMessage(UINT message, WPARAM wParam,
 void TBenchmarkPage::Mouse(UINT message, WPARAM wParam, LPARAM lParam) {
   const HWND panelWindow = panel->Handle();
   if (message == WM_CAPTURECHANGED) {
-    HideHint();
+    hint.Hide();
     return;
   }
   if (message == WM_LBUTTONDOWN) SetCapture(panelWindow);
   if (message == WM_LBUTTONUP) {
     if (GetCapture() == panelWindow) ReleaseCapture();
-    HideHint();
+    hint.Hide();
     return;
   }
   if ((wParam & MK_LBUTTON) == 0) {
-    HideHint();
+    hint.Hide();
     return;
   }
   POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
   const std::string text = HintAt(point.x, point.y);
   if (text.empty()) {
-    HideHint();
+    hint.Hide();
     return;
   }
   ClientToScreen(panelWindow, &point);
   point.x += PageScale(kHintOffset);
-  ShowHint(text, point);
-}
-
-void TBenchmarkPage::ShowHint(const std::string& text, POINT screen) {
-  if (!hint) return;
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = panel->Handle();
-  tool.uId = kHintTool;
-  if (text != hintText) {
-    hintText = text;
-    hintWide = Wide(text);
-    tool.lpszText = hintWide.data();
-    SendMessageW(hint, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-  SendMessageW(hint, TTM_TRACKPOSITION, 0, MAKELPARAM(screen.x, screen.y));
-  if (!hintShown) SendMessageW(hint, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-  hintShown = true;
-}
-
-void TBenchmarkPage::HideHint() {
-  if (!hint || !hintShown) return;
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = panel ? panel->Handle() : nullptr;
-  tool.uId = kHintTool;
-  SendMessageW(hint, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
-  hintShown = false;
+  hint.Show(text, point);
 }
 
 void TBenchmarkPage::ButtonClicked() {

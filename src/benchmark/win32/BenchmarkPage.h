@@ -15,6 +15,7 @@
 #include "benchmark/BenchmarkTab.h"
 #include "benchmark/win32/MemoryCanvas.h"
 #include "support/win32/NvControls.h"
+#include "support/win32/TrackingHint.h"
 
 namespace vexa {
 
@@ -50,8 +51,6 @@ private:
   void Layout();
   void ButtonClicked();
   void Mouse(UINT message, WPARAM wParam, LPARAM lParam);
-  void ShowHint(const std::string& text, POINT screen);
-  void HideHint();
   void RefreshCursor();
   void DrawProgram(const DRAWITEMSTRUCT& item) const;
 
@@ -61,10 +60,7 @@ private:
   std::unique_ptr<TBenchmarkPanel> panel;
   std::unique_ptr<TNvButton> button;
   std::unique_ptr<TNvComboBox> selector;
-  HWND hint = nullptr;
-  std::string hintText;
-  std::wstring hintWide;
-  bool hintShown = false;
+  TTrackingHint hint;
   bool busy = false;
   bool pictureFailed = false;  // reported once until a picture can be made again
   TAfterRun afterRun = TAfterRun::Nothing;

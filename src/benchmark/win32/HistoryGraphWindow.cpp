@@ -13,6 +13,7 @@
 #include "benchmark/win32/MemoryCanvas.h"
 #include "shell/App.h"
 #include "shell/PixelsPerInch.h"
+#include "support/win32/TrackingHint.h"
 #include "support/win32/WideText.h"
 
 namespace vexa {
@@ -24,7 +25,6 @@ constexpr int kWidth = 560, kHeight = 360;  // the client area at 96 pixels per 
 constexpr int kMinimumWidth = 240, kMinimumHeight = 160;
 constexpr int kHintOffset = 16;
 constexpr int kHintMaxWidth = 400;
-constexpr UINT_PTR kHintTool = 1;
 
 int Scaled(int n) { return App().scaler ? App().scaler->Scale(n) : n; }
 
@@ -44,13 +44,9 @@ private:
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Redraw();
   void Mouse(LPARAM lParam);
-  void HideHint();
 
   HWND window = nullptr;
-  HWND hint = nullptr;
-  std::wstring hintWide;
-  std::string hintText;
-  bool hintShown = false;
+  TTrackingHint hint;
   bool tracking = false;
   TMemoryCanvas memory;
   TGdiCanvas canvas{memory};
@@ -88,20 +84,7 @@ THistoryGraphWindow::THistoryGraphWindow(HWND owner, THistoryGraphData data) {
                   owner, nullptr, GetModuleHandleW(nullptr), this);
   if (!window) return;
 
-  hint = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-  if (hint) {
-    TTTOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    tool.hwnd = window;
-    tool.uId = kHintTool;
-    hintWide.assign(1, L' ');
-    tool.lpszText = hintWide.data();
-    SendMessageW(hint, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(hint, TTM_SETMAXTIPWIDTH, 0, Scaled(kHintMaxWidth));
-  }
+  hint.Create(window, Scaled(kHintMaxWidth));
   Redraw();
   ShowWindow(window, SW_SHOWNORMAL);
 }
@@ -113,7 +96,7 @@ THistoryGraphWindow::~THistoryGraphWindow() {
 void THistoryGraphWindow::SetData(THistoryGraphData data) {
   SetWindowTextW(window, Wide(data.title).c_str());
   graph.SetData(std::move(data));
-  HideHint();
+  hint.Hide();
   Redraw();
 }
 
@@ -140,35 +123,9 @@ void THistoryGraphWindow::Mouse(LPARAM lParam) {
   }
   POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
   const std::string text = graph.GetHint(point.x, point.y);
-  if (text.empty() || !hint) {
-    HideHint();
-    return;
-  }
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = window;
-  tool.uId = kHintTool;
-  if (text != hintText) {
-    hintText = text;
-    hintWide = Wide(text);
-    tool.lpszText = hintWide.data();
-    SendMessageW(hint, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
   ClientToScreen(window, &point);
   point.x += Scaled(kHintOffset);
-  SendMessageW(hint, TTM_TRACKPOSITION, 0, MAKELPARAM(point.x, point.y));
-  if (!hintShown) SendMessageW(hint, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
-  hintShown = true;
-}
-
-void THistoryGraphWindow::HideHint() {
-  if (!hint || !hintShown) return;
-  TTTOOLINFOW tool{};
-  tool.cbSize = TTTOOLINFOW_V2_SIZE;
-  tool.hwnd = window;
-  tool.uId = kHintTool;
-  SendMessageW(hint, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
-  hintShown = false;
+  hint.Show(text, point);
 }
 
 LRESULT CALLBACK THistoryGraphWindow::WindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -183,8 +140,7 @@ LRESULT CALLBACK THistoryGraphWindow::WindowProc(HWND handle, UINT message, WPAR
     // The tip, owned by the window, went with it.
     SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
     self->window = nullptr;
-    self->hint = nullptr;
-    self->hintShown = false;
+    self->hint.Forget();
     return DefWindowProcW(handle, message, wParam, lParam);
   }
   // Errors must not unwind through the window system.
@@ -211,7 +167,7 @@ LRESULT THistoryGraphWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_SIZE:
-      HideHint();
+      hint.Hide();
       Redraw();
       return 0;
     case WM_GETMINMAXINFO: {
@@ -224,7 +180,7 @@ LRESULT THistoryGraphWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_MOUSELEAVE:
       tracking = false;
-      HideHint();
+      hint.Hide();
       return 0;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) {
