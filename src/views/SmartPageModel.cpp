@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "device/NvmeDrive.h"
-#include "history/HistoryFormat.h"
 #include "shell/EasyConfig.h"
 #include "support/Format.h"
 #include "support/Utils.h"
@@ -201,9 +200,9 @@ void TSmartPageModel::MarkChanges(const TReadingChanges& changes) {
   }
 }
 
-void TSmartPageModel::NoteWorsening(const TWorsening& worsening) {
+void TSmartPageModel::NoteWorsening() {
   if (!verdict) return;
-  verdict->text += Format(" (%s 起變差)", HistoryDateText(worsening.since));
+  verdict->text += " (變差)";
   verdict->state = std::max(verdict->state, TStatusState::Warning);
 }
 

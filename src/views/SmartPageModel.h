@@ -125,8 +125,10 @@ public:
   const std::vector<TSmartPageRow>& Rows() const { return rows; }
   // Marks the rows that moved between the drive's last two stored readings.
   void MarkChanges(const TReadingChanges& changes);
-  // The verdict says since when the drive is worse, and is at least a caution.
-  void NoteWorsening(const TWorsening& worsening);
+  // The verdict says the drive got worse, and is at least a caution. The Device
+  // page's box has room for a word, not a date: since when is the first line of the
+  // verdict's description (TSmartTab).
+  void NoteWorsening();
   const std::optional<TSmartVerdict>& Verdict() const { return verdict; }
   // Sets status property 12 when there is a verdict.
   void ApplyVerdict(TStatusProperties& properties) const;

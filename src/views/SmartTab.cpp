@@ -62,7 +62,7 @@ void TSmartTab::ShowHistory(const TDeviceInfo& device) {
   if (history && history->Enabled()) {
     if (const std::optional<TReadingChanges> changes = history->LastChanges(device)) model.MarkChanges(*changes);
     worsening = history->LastWorsening(device);
-    if (worsening) model.NoteWorsening(*worsening);
+    if (worsening) model.NoteWorsening();
   } else {
     worsening.reset();
   }
@@ -73,7 +73,7 @@ void TSmartTab::ShowHistory(const TDeviceInfo& device) {
   if (!worsening) return;
   // The verdict's tool tip (and the console program's info) says what got worse.
   App().status->AppendDescription(kSmartStatusPropertyIndex,
-                                  Format("%s 的讀數比 %s 的讀數差:", HistoryMinuteText(worsening->since),
+                                  Format("自 %s 起變差 (與 %s 的讀數相比):", HistoryMinuteText(worsening->since),
                                          HistoryMinuteText(worsening->before)));
   for (const TRowChange& change : worsening->changes.rows) {
     if (change.IsWorse())

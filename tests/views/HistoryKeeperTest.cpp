@@ -75,9 +75,9 @@ TEST_F(HistoryKeeperTest, RestartsAddNothingAndAChangeIsOneReadingMarkedWorse) {
   EXPECT_EQ(std::count_if(rows.begin(), rows.end(), [](const TSmartPageRow& row) { return row.mark != TSmartRowMark::None; }),
             1);
   const TStatusProperty& verdict = s.Status().Entry(kSmartStatusPropertyIndex);
-  EXPECT_EQ(verdict.value, "狀態:OK (2014-06-14 起變差)");
+  EXPECT_EQ(verdict.value, "狀態:OK (變差)");
   EXPECT_EQ(verdict.state, TStatusState::Warning);
-  EXPECT_NE(verdict.extraDescription.find("2014-06-14 20:25 的讀數比 2014-06-14 20:15 的讀數差"), std::string::npos);
+  EXPECT_NE(verdict.extraDescription.find("\r\n自 2014-06-14 20:25 起變差 (與 2014-06-14 20:15 的讀數相比):\r\n005 "), std::string::npos);
   EXPECT_NE(verdict.extraDescription.find("005 "), std::string::npos) << verdict.extraDescription;
 
   // The hard disk, unchanged, is not marked; a restart keeps the SSD's marks.
@@ -85,7 +85,7 @@ TEST_F(HistoryKeeperTest, RestartsAddNothingAndAChangeIsOneReadingMarkedWorse) {
   for (const TSmartPageRow& row : s.SmartModule().Model().Rows()) EXPECT_EQ(row.mark, TSmartRowMark::None);
   Run(later, file);
   EXPECT_EQ(ReadingLines(file), 3u);
-  EXPECT_EQ(session->Status().Entry(kSmartStatusPropertyIndex).value, "狀態:OK (2014-06-14 起變差)");
+  EXPECT_EQ(session->Status().Entry(kSmartStatusPropertyIndex).value, "狀態:OK (變差)");
 }
 
 TEST_F(HistoryKeeperTest, SettingsTurnHistoryOffAndSpaceOutUnchangedReadings) {

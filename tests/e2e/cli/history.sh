@@ -35,8 +35,9 @@ out=$(h --replay "$later" smart 1) || fail "smart over the changed machine: $out
 [ "$(readings)" = 3 ] || fail "the change added $(( $(readings) - 2 )) readings"
 grep -q $'\t005\t.*\tworse: 原始值 0 → 8 (計數增加)$' <<<"$out" || fail "smart 1 does not mark attribute 5: $out"
 [ "$(grep -c -e $'\tworse: ' -e $'\tchanged: ' <<<"$out")" = 1 ] || fail "smart 1 marks other rows: $out"
-grep -q '^verdict: 狀態:OK (2014-06-14 起變差)'$'\t''2$' <<<"$out" || fail "the verdict does not say since when: $out"
+grep -q '^verdict: 狀態:OK (變差)'$'\t''2$' <<<"$out" || fail "the verdict does not say it got worse: $out"
 out=$(h --replay "$later" info 1)
+grep -q $'^\t自 2014-06-14 20:25 起變差 (與 2014-06-14 20:15 的讀數相比):' <<<"$out" || fail "info does not say since when: $out"
 grep -q $'^\t005 重新分配扇區次數: 原始值 0 → 8 (計數增加)' <<<"$out" || fail "info does not say what got worse: $out"
 out=$(h --replay "$later" smart 1 --json)
 python3 -c 'import json,sys; rows=[r for r in json.load(sys.stdin)["attributes"] if "mark" in r]; assert [(r["id"], r["mark"]) for r in rows] == [("005", "worse")], rows' <<<"$out" \
