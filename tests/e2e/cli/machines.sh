@@ -68,7 +68,13 @@ expect2() {  # WHAT COMMAND...
   shift
   "$@" >/dev/null 2>"$work/err"
   local status=$?
-  [ "$status" -eq 2 ] || fail "$what: exit status $status, expected 2"
+  # Once in a long while Wine fails to start a program under load: that says
+  # nothing of vexa-cli, whose own failures always name it.
+  if [ "$status" -ne 2 ] && [ "$wine" = 1 ] && ! grep -q 'vexa-cli' "$work/err"; then
+    "$@" >/dev/null 2>"$work/err"
+    status=$?
+  fi
+  [ "$status" -eq 2 ] || fail "$what: exit status $status, expected 2: $(cat "$work/err")"
   [ -s "$work/err" ] || fail "$what: no message"
 }
 for n in x 0 4 -1 1x ''; do expect2 "smart '$n'" "$@" --replay "$desktop" smart "$n"; done

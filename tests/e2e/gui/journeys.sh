@@ -20,13 +20,13 @@ for sample in "$root"/samples/*.machine; do
 
   for n in $(seq 1 "$count"); do
     [ "$n" -le 9 ] || break
-    probe keys "$n"
-    [ "$(probe selector | grep -n '^\*' | cut -d: -f1)" = "$n" ] || fail "$name: key $n did not choose device $n"
+    keys "$n"
+    settles "$n" chosen_device >/dev/null || fail "$name: key $n did not choose device $n"
     info=$(cli --replay "$machine" info "$n")
     [ "$(probe title)" = "$(sed -n 's/^title: //p' <<<"$info")" ] || fail "$name/$n: the title differs from vexa-cli's"
 
     # Device page: each box shows the property's value ("n/a" when empty, the serial hidden).
-    probe keys ctrl+1
+    keys ctrl+1
     while IFS=$'\t' read -r index _ _ value; do
       [[ "$index" =~ ^[0-9]+$ ]] || continue
       expected=$value
@@ -37,7 +37,7 @@ for sample in "$root"/samples/*.machine; do
     done <<<"$info"
 
     # SMART page: every row and column as vexa-cli lists them.
-    probe keys ctrl+2
+    keys ctrl+2
     expected=$(cli --replay "$machine" smart "$n" | { grep -v '^verdict: ' || true; })
     # The window's own last column, 變化, stays empty: a replayed machine keeps no history.
     shown=$(probe list 0 | cut -f1-10)
@@ -46,31 +46,31 @@ for sample in "$root"/samples/*.machine; do
 $(diff <(echo "$shown") <(echo "$expected") | head -20)"
 
     # Partitions page: the volume list, then the partition list.
-    probe keys ctrl+3
+    keys ctrl+3
     expected=$(cli --replay "$machine" partitions "$n")
     shown=$(probe list 0; echo; probe list 1)
     [ "$shown" = "$expected" ] || fail "$name/$n: the partition lists differ from vexa-cli's:
 $(diff <(echo "$shown") <(echo "$expected") | head -20)"
   done
 
-  probe keys 1
+  keys 1
   # Every page, each photographed; Ctrl+PageDown on the last page wraps to the first.
   pages=$(probe tabs | wc -l)
   for p in $(seq 1 "$pages"); do
     [ "$p" -le 9 ] || break
-    probe keys "ctrl+$p"
-    [ "$(active_page)" = "$p" ] || fail "$name: Ctrl+$p did not show page $p"
+    keys "ctrl+$p"
+    settles "$p" active_page >/dev/null || fail "$name: Ctrl+$p did not show page $p"
     screenshot "$name-page$p"
   done
-  probe keys ctrl+next
-  [ "$(active_page)" = 1 ] || fail "$name: Ctrl+PageDown on the last page did not wrap"
+  keys ctrl+next
+  settles 1 active_page >/dev/null || fail "$name: Ctrl+PageDown on the last page did not wrap"
 
   # The serial: a click shows it, F9 hides it again.
   serial=$(cli --replay "$machine" info 1 | awk -F'\t' '$1 == "2" {print $4}')
   probe click 2002
   [ "$(box 2)" = "${serial:-n/a}" ] || fail "$name: clicking the serial box did not show the serial"
-  probe keys f9
-  [ "$(box 2)" = "<點擊或按 F9 檢視>" ] || fail "$name: F9 did not hide the serial"
+  keys f9
+  settles "<點擊或按 F9 檢視>" box 2 >/dev/null || fail "$name: F9 did not hide the serial"
   # The temperature unit follows a click on its box.
   if box 13 | grep -q '°C$'; then
     probe click 2013
@@ -80,21 +80,21 @@ $(diff <(echo "$shown") <(echo "$expected") | head -20)"
   fi
 
   # Ctrl+T opens a second SMART page at the end and shows it; Ctrl+W closes it.
-  probe keys ctrl+2 ctrl+t
-  [ "$(probe tabs | wc -l)" = $((pages + 1)) ] || fail "$name: Ctrl+T did not add a page"
+  keys ctrl+2 ctrl+t
+  settles $((pages + 1)) tab_count >/dev/null || fail "$name: Ctrl+T did not add a page"
   [ "$(active_page)" = $((pages + 1)) ] || fail "$name: the new page is not shown"
   [ "$(probe tabs | tail -1)" = "*S.M.A.R.T." ] || fail "$name: the new page is not a SMART page"
-  probe keys ctrl+w
-  [ "$(probe tabs | wc -l)" = "$pages" ] || fail "$name: Ctrl+W did not close the page"
+  keys ctrl+w
+  settles "$pages" tab_count >/dev/null || fail "$name: Ctrl+W did not close the page"
 
   # Maximise from the system menu, then Alt+3: restored, a client 832 pixels wide.
   probe syscommand 61488
   [ "$(probe zoomed)" = 1 ] || fail "$name: the system menu did not maximise the window"
-  probe keys alt+3
-  [ "$(probe zoomed)" = 0 ] || fail "$name: Alt+3 did not restore the window"
+  keys alt+3
+  settles 0 probe zoomed >/dev/null || fail "$name: Alt+3 did not restore the window"
   # Alt+Delete drops the chosen device from the list.
-  probe keys alt+delete
-  [ "$(probe selector | wc -l)" -eq $((count - 1)) ] || fail "$name: Alt+Delete did not drop a device"
+  keys alt+delete
+  settles $((count - 1)) selector_count >/dev/null || fail "$name: Alt+Delete did not drop a device"
   stop_vexa
   ini=$(tr -d '\r' < "$work/vexa.ini")
   grep -A9 '^\[window\]' <<<"$ini" | grep -qx 'width=840' || fail "$name: Alt+3 did not store the width: $ini"

@@ -82,6 +82,23 @@ sample_machine() { winepath -w "$root/samples/$1.machine"; }
 # Keys, then wait until the window has handled them (a selection or a page's run
 # keeps it busy for a while).
 keys() { probe act "$@"; }
+# Keys typed through the input queue can still be on their way when the window
+# answers a probe: asks again, up to ten seconds, until COMMAND prints EXPECTED;
+# prints what it printed last and fails when it never does.
+settles() {  # EXPECTED COMMAND...
+  local expected=$1 seen=
+  shift
+  for _ in $(seq 50); do
+    seen=$("$@")
+    [ "$seen" = "$expected" ] && return 0
+    sleep 0.2
+  done
+  printf '%s' "$seen"
+  return 1
+}
+chosen_device() { probe selector | grep -n '^\*' | cut -d: -f1; }
+tab_count() { probe tabs | wc -l; }
+selector_count() { probe selector | wc -l; }
 # The position (from 1) and the caption of the page shown.
 active_page() { probe tabs | grep -n '^\*' | cut -d: -f1; }
 active_caption() { probe tabs | sed -n 's/^\*//p'; }
