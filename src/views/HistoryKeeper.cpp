@@ -102,11 +102,11 @@ bool THistoryKeeper::Enabled() const {
 
 THistorySettings THistoryKeeper::CurrentSettings() const {
   THistorySettings settings;
-  if (variables.intervalMinutes)
-    settings.intervalSeconds = std::int64_t{std::clamp(variables.intervalMinutes->Value(), 1, kMinutesInAYear)} * 60;
+  // A value loaded from the settings file is taken as written: held to the bounds here.
+  const auto bounded = [](const TConfigVarInt& v) { return std::clamp(v.Value(), v.minimum, v.maximum); };
+  if (variables.intervalMinutes) settings.intervalSeconds = std::int64_t{bounded(*variables.intervalMinutes)} * 60;
   if (variables.sizeLimitKib)
-    settings.sizeLimit = std::uint64_t{static_cast<std::uint32_t>(std::clamp(variables.sizeLimitKib->Value(), 64,
-                                                                            1024 * 1024))} * 1024;
+    settings.sizeLimit = std::uint64_t{static_cast<std::uint32_t>(bounded(*variables.sizeLimitKib))} * 1024;
   return settings;
 }
 
