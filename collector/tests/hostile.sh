@@ -120,7 +120,9 @@ echo "== the well-behaved client all along"
 touch "$work/stop"
 wait "$watcher" || fail "the watcher failed"
 read -r _ requests _ failed _ slowest <"$work/watch.out"
-[ "$requests" -ge 20 ] && [ "$failed" = 0 ] || fail "the well-behaved client: $(cat "$work/watch.out")"
+# It asks every half second; the phases above last about 10 s, longer on a slow
+# machine, so the count only proves it was asking all along, not how fast the machine is.
+[ "$requests" -ge 10 ] && [ "$failed" = 0 ] || fail "the well-behaved client: $(cat "$work/watch.out")"
 python3 -c "import sys; sys.exit(float(sys.argv[1]) > 1.5)" "$slowest" \
   || fail "the well-behaved client waited $slowest s for an answer"
 echo "well-behaved client: $(cat "$work/watch.out")"
