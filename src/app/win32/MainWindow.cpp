@@ -174,7 +174,8 @@ void TVexaForm::CreateSharedObjects() {
   history = std::make_unique<THistoryKeeper>(HistoryFileName(commandLine, SettingsFileName()));
   App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(), tabs.get(),
                       status.get(), tooltip.get(), config.get(), history.get()};
-  SetSmartGraphOpener([this](THistoryGraphData graph) { ShowHistoryGraphWindow(window, std::move(graph)); });
+  SetSmartGraphOpener({[this](THistoryGraphData graph) { ShowHistoryGraphWindow(window, std::move(graph)); },
+                       [](std::optional<THistoryGraphData> graph) { UpdateHistoryGraphWindow(std::move(graph)); }});
 }
 
 void TVexaForm::CreateControls() {

@@ -206,6 +206,14 @@ void ShowHistoryGraphWindow(HWND owner, THistoryGraphData data) {
   openWindow = std::make_unique<THistoryGraphWindow>(owner, std::move(data));
 }
 
+void UpdateHistoryGraphWindow(std::optional<THistoryGraphData> data) {
+  if (!openWindow || !openWindow->Handle()) return;
+  if (data)
+    openWindow->SetData(std::move(*data));
+  else
+    CloseHistoryGraphWindow();
+}
+
 void CloseHistoryGraphWindow() { openWindow.reset(); }
 
 HWND HistoryGraphWindowHandle() { return openWindow ? openWindow->Handle() : nullptr; }

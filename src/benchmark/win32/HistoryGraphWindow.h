@@ -6,12 +6,17 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "benchmark/HistoryGraph.h"
 
 namespace vexa {
 
 // Shows the graph, opening the window (centred on the owner) or bringing it forward.
 void ShowHistoryGraphWindow(HWND owner, THistoryGraphData data);
+// Keeps an open window in step with the page behind it: shows the data without
+// bringing the window forward, or closes it when there is none. Nothing when closed.
+void UpdateHistoryGraphWindow(std::optional<THistoryGraphData> data);
 // Closes the window when it is open (the owner is closing).
 void CloseHistoryGraphWindow();
 // The open window, or none.

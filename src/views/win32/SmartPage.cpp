@@ -78,7 +78,9 @@ std::optional<LRESULT> TSmartPage::SheetMessage(UINT message, WPARAM, LPARAM lPa
 }
 
 void TSmartPage::ModelChanged() {
-  if (list) Fill();
+  if (!list) return;
+  Fill();
+  FollowGraph();
 }
 
 void TSmartPage::Fill() {
@@ -108,12 +110,26 @@ bool TSmartPage::ShowGraph() {
   const int item = list->SelectedIndex();
   const std::vector<TSmartPageRow>& rows = Model().Rows();
   const TDeviceInfo* device = App().core ? App().core->CurrentDevice() : nullptr;
-  if (!GraphOpener() || !device || item < 0 || item >= static_cast<int>(rows.size())) return false;
-  std::optional<THistoryGraphData> graph =
-      GraphOfRow(App().history, device->model, device->serial, rows[static_cast<std::size_t>(item)]);
+  if (!GraphOpener().show || !device || item < 0 || item >= static_cast<int>(rows.size())) return false;
+  const TSmartPageRow& row = rows[static_cast<std::size_t>(item)];
+  std::optional<THistoryGraphData> graph = GraphOfRow(App().history, device->model, device->serial, row);
   if (!graph) return false;
-  GraphOpener()(std::move(*graph));
+  graphedRow.emplace(row.id, std::string(row.key));
+  GraphOpener().show(std::move(*graph));
   return true;
+}
+
+void TSmartPage::FollowGraph() {
+  if (!graphedRow || !GraphOpener().follow) return;
+  const TDeviceInfo* device = App().core ? App().core->CurrentDevice() : nullptr;
+  std::optional<THistoryGraphData> graph;
+  for (const TSmartPageRow& row : Model().Rows())
+    if (device && row.id == graphedRow->first && row.key == graphedRow->second) {
+      graph = GraphOfRow(App().history, device->model, device->serial, row);
+      break;
+    }
+  if (!graph) graphedRow.reset();
+  GraphOpener().follow(std::move(graph));
 }
 
 void TSmartPage::Copy() {

@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "support/win32/NvListView.h"
@@ -19,9 +21,14 @@
 
 namespace vexa {
 
-// Shows a row's graph; the main window sets it (the window that draws graphs lies
-// beyond the pages' reach) and clears it at its end. Without one, rows are copied.
-using TSmartGraphOpener = std::function<void(THistoryGraphData graph)>;
+// The window that draws a row's graph; the main window sets it (that window lies
+// beyond the pages' reach) and clears it at its end. Without it, rows are copied.
+struct TSmartGraphOpener {
+  // Opens the window or brings it forward with this graph.
+  std::function<void(THistoryGraphData graph)> show;
+  // When the window is open: shows this graph in it, or closes it when none.
+  std::function<void(std::optional<THistoryGraphData> graph)> follow;
+};
 void SetSmartGraphOpener(TSmartGraphOpener opener);
 
 class TSmartPage : public TSmartTab {
@@ -41,11 +48,16 @@ private:
   void Copy();
   // Opens the selected row's graph; false when there is none to show.
   bool ShowGraph();
+  // After a drive change or a new reading, an open graph shows the same attribute
+  // of the drive now on the page, with its newest readings, or closes.
+  void FollowGraph();
 
   HWND sheetWindow = nullptr;
   std::unique_ptr<TNvListView> list;
   // While the list is refilled, its selection events are not the user's.
   bool filling = false;
+  // The row the open graph draws: an ATA id, or an NVMe field's key.
+  std::optional<std::pair<std::uint8_t, std::string>> graphedRow;
 };
 
 }  // namespace vexa
