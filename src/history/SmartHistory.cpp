@@ -69,7 +69,36 @@ bool SameApartFromTemperature(const TSmartReading& a, const TSmartReading& b) {
 TSmartHistory::TSmartHistory(std::string path, THistorySettings settings)
     : path(std::move(path)), settings(settings) {}
 
+std::optional<TSmartHistory::TFileStamp> TSmartHistory::StampOf(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path file = PathFromUtf8(path);
+  TFileStamp stamp;
+  stamp.size = std::filesystem::file_size(file, error);
+  if (error) return std::nullopt;
+  stamp.time = std::filesystem::last_write_time(file, error);
+  if (error) return std::nullopt;
+  return stamp;
+}
+
+// A rescan records every drive, and each Record starts with a Load: reading a file
+// of some MiB again for each drive, when nobody else wrote it, is what the stamp saves.
 bool TSmartHistory::Load() {
+  const std::optional<TFileStamp> stamp = StampOf(path);
+  if (stamp && stamp == loadedStamp) {
+    messages = loadMessages;
+    return true;
+  }
+  loadedStamp.reset();
+  const bool read = Read();
+  // A file that changed while it was read is read again next time.
+  if (read && stamp && StampOf(path) == stamp) {
+    loadedStamp = stamp;
+    loadMessages = messages;
+  }
+  return read;
+}
+
+bool TSmartHistory::Read() {
   messages.clear();
   lines.clear();
   readings.clear();
@@ -158,8 +187,13 @@ TRecordResult TSmartHistory::Record(const TSmartReading& reading) {
   std::string line = FormatHistoryLine(reading);
   std::string bytes = line + "\n";
   char lastByte = 0;
-  if (fileSize == 0) bytes = HistoryVersionLine() + "\n" + bytes;
-  else if (LastByteOfFile(path, lastByte) && lastByte != '\n') bytes = "\n" + bytes;  // end a line cut short first
+  bool endsACutLine = false;
+  if (fileSize == 0) {
+    bytes = HistoryVersionLine() + "\n" + bytes;
+  } else if (LastByteOfFile(path, lastByte) && lastByte != '\n') {
+    bytes = "\n" + bytes;  // end a line cut short first
+    endsACutLine = true;
+  }
   std::string error;
   if (restart) {
     bytes = HistoryVersionLine() + "\n" + line + "\n";
@@ -173,10 +207,22 @@ TRecordResult TSmartHistory::Record(const TSmartReading& reading) {
     return TRecordResult::Refused;
   }
   if (version == 0) version = kVersionWritten;
+  // What reading the file said still holds after this line, unless the line ended
+  // one cut short (said as such) or the file was begun anew.
+  const bool saysTheSame = !restart && !endsACutLine;
+  // The readings stood for the file before this line (a missing file is no readings).
+  const bool stood = loadedStamp.has_value() || fileSize == 0;
   fileSize = restart ? bytes.size() : fileSize + bytes.size();
   restart = false;
   lines.push_back({std::move(line), readings.size()});
   readings.push_back(reading);
+  // They still do when the file grew by this line alone.
+  loadedStamp.reset();
+  const std::optional<TFileStamp> stamp = StampOf(path);
+  if (stood && saysTheSame && stamp && stamp->size == fileSize) {
+    loadedStamp = stamp;
+    loadMessages = messages;
+  }
   if (fileSize > settings.sizeLimit) Thin();
   return TRecordResult::Stored;
 }

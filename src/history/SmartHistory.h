@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,8 +39,9 @@ class TSmartHistory {
 public:
   explicit TSmartHistory(std::string path, THistorySettings settings = {});
 
-  // Reads the file again; a missing file is an empty history. False when the file
-  // exists but cannot be read (a message says why).
+  // Reads the file again unless it is as this object last read or wrote it (same
+  // size and time); a missing file is an empty history. False when the file exists
+  // but cannot be read (a message says why).
   bool Load();
   // Loads the file, then appends the reading unless the interval rule says no;
   // thins the file when it has grown past the limit.
@@ -71,6 +73,16 @@ private:
     std::optional<std::size_t> reading;  // index into readings for a sound reading line
   };
 
+  // What tells that the file is as it was: other programs only append to it or
+  // replace it whole, and either changes its size or its time.
+  struct TFileStamp {
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time;
+    bool operator==(const TFileStamp&) const = default;
+  };
+  static std::optional<TFileStamp> StampOf(const std::string& path);
+
+  bool Read();
   void Thin();
 
   std::string path;
@@ -82,6 +94,10 @@ private:
   std::vector<TSmartReading> readings;
   std::uint64_t fileSize = 0;
   std::vector<std::string> messages;
+  // The file as the readings above stand for it, and what reading it said; none
+  // when the next Load must read it.
+  std::optional<TFileStamp> loadedStamp;
+  std::vector<std::string> loadMessages;
 };
 
 // The same values but for temperatures: what the interval rule compares.

@@ -2,6 +2,9 @@
 // writers appending at once, and thinning past the size limit.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "history/HistoryFormat.h"
@@ -135,6 +138,51 @@ TEST(SmartHistory, WritersAppendingAtOnceNeverInterleave) {
   ASSERT_TRUE(history.Load());
   EXPECT_TRUE(history.Messages().empty()) << history.Messages()[0];
   EXPECT_EQ(history.Readings().size(), std::size_t{kWriters * kEach});
+}
+
+// A history keeps what it read while the file stays as it left it; whatever another
+// program does to the file in between must be seen by the next Load and Record.
+TEST(SmartHistory, WhatOthersDoToTheFileIsSeenByTheNextLoad) {
+  const auto otherDrive = [](std::uint64_t hours) {
+    TSmartReading reading = Hours(hours, At(2, 10));
+    reading.driveKey = DriveKey("other", "drive");
+    return reading;
+  };
+  struct {
+    const char* what;
+    std::function<void(const std::string& file)> change;
+    std::size_t readings;  // what a Load sees afterwards
+  } const cases[] = {
+      {"another program appends", [&](const std::string& file) { TSmartHistory(file).Record(otherDrive(7)); }, 3},
+      {"rewritten whole, same size, later time",
+       [](const std::string& file) {
+         std::string text = test::ReadText(file);
+         text.replace(text.rfind("\nR"), std::string::npos, "\n");  // the last reading gone...
+         text.resize(test::ReadText(file).size(), '\n');            // ...in a file of the same size
+         const auto time = std::filesystem::last_write_time(file);
+         test::WriteText(file, text);
+         std::filesystem::last_write_time(file, time + std::chrono::seconds(2));
+       },
+       1},
+      {"removed", [](const std::string& file) { std::filesystem::remove(file); }, 0},
+  };
+  for (const auto& c : cases) {
+    test::TTempFolder folder;
+    const std::string file = folder.File("h.txt");
+    TSmartHistory history(file);
+    ASSERT_EQ(history.Record(Hours(100, At(1, 10))), TRecordResult::Stored);
+    ASSERT_EQ(history.Record(Hours(101, At(1, 11))), TRecordResult::Stored);
+    ASSERT_TRUE(history.Load());
+    c.change(file);
+    ASSERT_TRUE(history.Load());
+    EXPECT_EQ(history.Readings().size(), c.readings) << c.what;
+    // And the next reading lands after whatever is there now, none lost.
+    ASSERT_EQ(history.Record(Hours(102, At(1, 12))), TRecordResult::Stored) << c.what;
+    TSmartHistory fresh(file);
+    ASSERT_TRUE(fresh.Load());
+    EXPECT_EQ(fresh.Readings().size(), c.readings + 1) << c.what;
+    EXPECT_EQ(history.Readings().size(), c.readings + 1) << c.what;
+  }
 }
 
 TEST(SmartHistory, ThinningKeepsEveryChangeAndDropsRepeats) {
