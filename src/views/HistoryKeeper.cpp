@@ -126,8 +126,7 @@ void THistoryKeeper::Collect() {
 }
 
 void THistoryKeeper::Say(std::string message) {
-  if (std::find(said.begin(), said.end(), message) == said.end()) said.push_back(message);
-  if (std::find(messages.begin(), messages.end(), message) == messages.end()) messages.push_back(std::move(message));
+  if (std::find(said.begin(), said.end(), message) == said.end()) said.push_back(std::move(message));
 }
 
 std::optional<TRecordResult> THistoryKeeper::Record(const TDeviceInfo& device, const TCalendarTime& time) {
@@ -163,6 +162,10 @@ std::optional<TWorsening> THistoryKeeper::LastWorsening(const TDeviceInfo& devic
   return std::nullopt;
 }
 
-std::vector<std::string> THistoryKeeper::TakeMessages() { return std::exchange(messages, {}); }
+std::vector<std::string> THistoryKeeper::TakeMessages() {
+  std::vector<std::string> fresh(said.begin() + static_cast<std::ptrdiff_t>(taken), said.end());
+  taken = said.size();
+  return fresh;
+}
 
 }  // namespace vexa

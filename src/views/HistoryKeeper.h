@@ -5,6 +5,7 @@
 // without one, or with history off, the program reads drives as it always did.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -77,7 +78,8 @@ public:
   std::optional<TReadingChanges> LastChanges(const TDeviceInfo& device);
   std::optional<TWorsening> LastWorsening(const TDeviceInfo& device);
 
-  // What went wrong since the last call, one sentence each, to be shown once.
+  // What went wrong since the last call, one sentence each: a sentence is said once
+  // however often the file gives cause again.
   std::vector<std::string> TakeMessages();
   // Every message said so far, taken or not, each once: for a page that shows
   // them whenever it is opened.
@@ -95,8 +97,8 @@ private:
   std::unique_ptr<TSmartHistory> history;
   bool loaded = false;
   std::string problem;
-  std::vector<std::string> messages;
   std::vector<std::string> said;
+  std::size_t taken = 0;  // of said
 };
 
 }  // namespace vexa
