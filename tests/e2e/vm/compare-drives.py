@@ -462,6 +462,15 @@ def main():
             if rc not in ("0", "1"):
                 note("vexa %d" % n, "%s exit status" % name, "0 or 1",
                      "%s: %s" % (rc, (read(os.path.join(out, "vexa/%s-%d.err" % (name, n))) or "").strip()[:300]))
+    # The watch kept every drive with SMART data, and none got worse in a second.
+    rc = (read(os.path.join(out, "vexa/watch.rc")) or "missing").strip()
+    if rc != "0":
+        note("machine", "vexa-cli watch exit status", "0",
+             "%s: %s" % (rc, (read(os.path.join(out, "vexa/watch.err")) or "").strip()[:300]))
+    kept = {line.split()[2] for line in (read(os.path.join(out, "vexa/watch.history")) or "").splitlines()
+            if line.startswith("R ") and len(line.split()) > 2}
+    note_count("drives in the watch's history", sum(1 for vx in vexa.values() if dig(vx["smart_json"], "attributes")),
+               len(kept))
     for real, replayed in [("list", "replay-list")] + [("%s-%d" % (c, n), "replay-%s-%d" % (c, n))
                                                          for n in range(1, len(listing) + 1) for c in ("smart", "identify")]:
         a, b = read(os.path.join(out, "vexa/%s.out" % real)), read(os.path.join(out, "vexa/%s.out" % replayed))

@@ -90,6 +90,8 @@ for ((n = 1; n <= count; n++)); do
   run "partitions-json-$n" partitions "$n" --json
   run "debug-$n" debug "$n"
 done
+# The history of the drives themselves: two rounds a second apart.
+run watch --history "$out/vexa/watch.history" watch --count 2 --every 1s
 # The NVMe read counters again: Vexa's reads moved them.
 for ctrl in /dev/nvme[0-9]; do
   [ -e "$ctrl" ] && nvme smart-log -o json "$ctrl" >"$out/ref/$(basename "$ctrl")n1.smart-log-after.json"
