@@ -6,7 +6,7 @@
 #   that drive, and the SMART page's change column and red row mark the attribute;
 #   double-click and Enter open its graph in a window of its own (screenshot
 #   history-graph.png), Esc closes it, an open graph follows the drive on show
-#   (closing for one without SMART), and Ctrl+C still copies the row;
+#   (history-graph-followed.png; closing for one without SMART), and Ctrl+C still copies the row;
 # - a history folder that cannot be written: the program starts without a message
 #   box, shows its pages, says so on the Debug page, and double-click copies;
 #   the Configuration page lists the three history settings.
@@ -119,6 +119,7 @@ graph_title() { local id; id=$(graph_window 005); [ -z "$id" ] || xdotool getwin
 hdd="WDC WD10EZEX-00BN5A0"
 keys 2
 title=$(settles "005 重新分配扇區次數 - $hdd" graph_title) || fail "after key 2 the graph window is called '$title'"
+screenshot history-graph-followed
 keys 3
 title=$(settles "" graph_title) || fail "the graph window '$title' stayed open for a drive without SMART"
 keys 1 ctrl+2
