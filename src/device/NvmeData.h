@@ -164,6 +164,8 @@ struct TNvmeHealthField {
   std::string_view name;
 };
 std::span<const TNvmeHealthField> NvmeHealthFields();
+// The field of that key; none for a key the log does not have.
+const TNvmeHealthField* FindNvmeHealthField(std::string_view key);
 // The field's bytes of a health log, little-endian (0 beyond the log's end).
 TUInt128 NvmeHealthFieldValue(TBytes log, const TNvmeHealthField& field);
 

@@ -29,4 +29,10 @@ constexpr std::array<TNvmeHealthField, kCount> kFields = [] {
 
 std::span<const TNvmeHealthField> NvmeHealthFields() { return kFields; }
 
+const TNvmeHealthField* FindNvmeHealthField(std::string_view key) {
+  for (const TNvmeHealthField& field : kFields)
+    if (field.key == key) return &field;
+  return nullptr;
+}
+
 }  // namespace vexa

@@ -62,6 +62,10 @@ TJsonNode& AddTextNode(TJsonReader& json, std::uint16_t level, std::string_view 
   return json.AddNode(jkString, level, name, "\"" + std::string(text) + "\"");
 }
 
+TJsonNode& AddNumberNode(TJsonReader& json, std::uint16_t level, std::string_view name, std::string_view digits) {
+  return json.AddNode(jkNumber, level, name, digits);
+}
+
 std::string NameText(const TJsonNode& node) {
   return EscapeText(node.name, kNameLimit);
 }

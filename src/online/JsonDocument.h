@@ -57,6 +57,8 @@ private:
 
 // A string member whose text arrives exactly as given, a leading quote included.
 TJsonNode& AddTextNode(TJsonReader& json, std::uint16_t level, std::string_view name, std::string_view text);
+// A number member of the given decimal digits.
+TJsonNode& AddNumberNode(TJsonReader& json, std::uint16_t level, std::string_view name, std::string_view digits);
 
 // The escaped name (at most 256 bytes).
 std::string NameText(const TJsonNode& node);

@@ -27,17 +27,13 @@ std::string_view StatusValue(int index) {
 
 std::string_view Text(const char* text) { return text ? std::string_view(text) : std::string_view(); }
 
-void AddNumber(TJsonReader& json, std::uint16_t level, std::string_view name, std::string_view value) {
-  json.AddNode(jkNumber, level, name, value);
-}
-
 void AddDevice(TJsonReader& json, const TDeviceInfo& device) {
   json.AddNode(jkObject, 1, "裝置訊息");
   AddTextNode(json, 2, "裝置類型", device.GetKindName());
   json.AddNode(jkBoolean, 2, "已知裝置", device.knownRow ? "true" : "false");
   AddTextNode(json, 2, "型號", device.model);
   AddTextNode(json, 2, "韌體", device.firmware);
-  AddNumber(json, 2, "容量", Format("%d", static_cast<std::int64_t>(device.size)));
+  AddNumberNode(json, 2, "容量", Format("%d", static_cast<std::int64_t>(device.size)));
   AddTextNode(json, 2, "效能", StatusValue(statusindex::kFeatures));
   AddTextNode(json, 2, "介面", StatusValue(statusindex::kInterface));
   const std::string_view ataMajor = AtaMajorVersionName(device.ataMajorVersion);
@@ -73,11 +69,11 @@ void AddSmart(TJsonReader& json, const TDeviceInfo& device) {
     const TSmartEntry entry = table.Entry(i);
     json.AddNode(jkObject, 2, "");
     AddTextNode(json, 3, "名稱", descriptor->AttributeName(entry.Id()));
-    AddNumber(json, 3, "索引", Format("%u", entry.Id()));
-    AddNumber(json, 3, "值", Format("%u", entry.Current()));
-    AddNumber(json, 3, "不良", Format("%u", entry.Worst()));
-    AddNumber(json, 3, "閾", Format("%u", table.ThresholdOf(entry.Id())));
-    AddNumber(json, 3, kReportRawValueKey, Format("%u", entry.Raw()));
+    AddNumberNode(json, 3, "索引", Format("%u", entry.Id()));
+    AddNumberNode(json, 3, "值", Format("%u", entry.Current()));
+    AddNumberNode(json, 3, "不良", Format("%u", entry.Worst()));
+    AddNumberNode(json, 3, "閾", Format("%u", table.ThresholdOf(entry.Id())));
+    AddNumberNode(json, 3, kReportRawValueKey, Format("%u", entry.Raw()));
     AddTextNode(json, 3, "格式化", descriptor->FormatRawValue(entry));
   }
 }
@@ -86,7 +82,7 @@ void AddIdentify(TJsonReader& json, const TIdentifyData& identify) {
   json.AddNode(jkArray, 1, "識別碼");
   if (!identify.HasData()) return;
   for (std::size_t word = 0; word < TIdentifyData::WordCount(); ++word)
-    AddNumber(json, 2, "", Format("%u", identify.Word(word)));
+    AddNumberNode(json, 2, "", Format("%u", identify.Word(word)));
 }
 
 // An NVMe drive's Identify Controller and health log, with the fields' own names.
@@ -99,20 +95,20 @@ void AddNvme(TJsonReader& json, const TNvmeDrive& nvme) {
   AddTextNode(json, 2, "model", c.model);
   AddTextNode(json, 2, "firmware", c.firmware);
   AddTextNode(json, 2, "ieee_oui", Format("%.6X", c.ieeeOui));
-  AddNumber(json, 2, "controller_id", Format("%u", c.controllerId));
+  AddNumberNode(json, 2, "controller_id", Format("%u", c.controllerId));
   AddTextNode(json, 2, "version", c.VersionText());
-  AddNumber(json, 2, "namespaces", Format("%u", c.namespaceCount));
-  AddNumber(json, 2, "total_capacity", DecimalText(c.totalCapacity));
-  AddNumber(json, 2, "unallocated_capacity", DecimalText(c.unallocatedCapacity));
-  AddNumber(json, 2, "warning_temperature_k", Format("%u", c.warningTemperature));
-  AddNumber(json, 2, "critical_temperature_k", Format("%u", c.criticalTemperature));
-  AddNumber(json, 2, "optional_admin_commands", Format("%u", c.optionalAdminCommands));
-  AddNumber(json, 2, "optional_nvm_commands", Format("%u", c.optionalNvmCommands));
-  AddNumber(json, 2, "volatile_write_cache", Format("%u", c.volatileWriteCache & 1));
+  AddNumberNode(json, 2, "namespaces", Format("%u", c.namespaceCount));
+  AddNumberNode(json, 2, "total_capacity", DecimalText(c.totalCapacity));
+  AddNumberNode(json, 2, "unallocated_capacity", DecimalText(c.unallocatedCapacity));
+  AddNumberNode(json, 2, "warning_temperature_k", Format("%u", c.warningTemperature));
+  AddNumberNode(json, 2, "critical_temperature_k", Format("%u", c.criticalTemperature));
+  AddNumberNode(json, 2, "optional_admin_commands", Format("%u", c.optionalAdminCommands));
+  AddNumberNode(json, 2, "optional_nvm_commands", Format("%u", c.optionalNvmCommands));
+  AddNumberNode(json, 2, "volatile_write_cache", Format("%u", c.volatileWriteCache & 1));
   json.AddNode(jkObject, 2, "health");
   if (!nvme.healthRead) return;
   for (const TNvmeHealthField& field : NvmeHealthFields())
-    AddNumber(json, 3, field.key, DecimalText(NvmeFieldRaw(field, nvme)));
+    AddNumberNode(json, 3, field.key, DecimalText(NvmeFieldRaw(field, nvme)));
 }
 
 }  // namespace
@@ -132,7 +128,7 @@ void BuildReport(TJsonReader& json, const TDeviceInfo* device, std::string_view 
   if (!device) return;
   json.Reserve(kReportNodeReserve);
   json.AddNode(jkObject, 0, "");
-  AddNumber(json, 1, "timestamp", Format("%d", UnixTimeNow(device->machine)));
+  AddNumberNode(json, 1, "timestamp", Format("%d", UnixTimeNow(device->machine)));
   AddTextNode(json, 1, "app版本", FormatVersion(kProgramVersion, true));
   const TOsVersion os = device->machine.TrueOsVersion();
   AddTextNode(json, 1, "win版本", Format("%d.%d.%d", os.major, os.minor, os.build));

@@ -187,6 +187,15 @@ std::string_view TrimRight(std::string_view text) {
 
 std::string_view Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
 
+std::string JoinText(const std::vector<std::string>& parts, std::string_view separator) {
+  std::string text;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) text += separator;
+    text += parts[i];
+  }
+  return text;
+}
+
 std::string FormUrlEncode(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string encoded;

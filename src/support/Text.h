@@ -50,6 +50,9 @@ std::string_view Trim(std::string_view text);
 std::string_view TrimLeft(std::string_view text);
 std::string_view TrimRight(std::string_view text);
 
+// The parts with the separator between them ("a; b; c"); empty for no parts.
+std::string JoinText(const std::vector<std::string>& parts, std::string_view separator);
+
 std::vector<std::string_view> SplitLines(std::string_view text);  // CR LF, LF or CR
 
 // A form field's value as a web form sends it: letters, digits and "*-._" stay, a

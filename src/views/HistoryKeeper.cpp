@@ -73,8 +73,7 @@ std::string RowChangeText(const TRowChange& change) {
   } else {
     parts.push_back(DecimalText(change.oldValue) + " → " + DecimalText(change.newValue));
   }
-  std::string text;
-  for (const std::string& part : parts) text += (text.empty() ? "" : "; ") + part;
+  std::string text = JoinText(parts, "; ");
   if (change.reset) text += " (歸零)";
   return text;
 }
@@ -85,13 +84,19 @@ std::string RowChangeLine(const TRowChange& change, const TSmartDescriptor* desc
     name = Format("%.3d", change.id);
     if (descriptor) name += Format(" %s", descriptor->AttributeName(change.id));
   } else {
-    name = change.key;
-    for (const TNvmeHealthField& field : NvmeHealthFields())
-      if (field.key == change.key) name = std::string(field.name);
+    const TNvmeHealthField* field = FindNvmeHealthField(change.key);
+    name = field ? field->name : change.key;
   }
   std::string line = name + ": " + RowChangeText(change);
   if (change.IsWorse()) line += Format(" (%s)", WorseReasonWords(change.worse));
   return line;
+}
+
+std::vector<std::string> WorseRowLines(const TReadingChanges& changes, const TSmartDescriptor* descriptor) {
+  std::vector<std::string> lines;
+  for (const TRowChange& change : changes.rows)
+    if (change.IsWorse()) lines.push_back(RowChangeLine(change, descriptor));
+  return lines;
 }
 
 THistoryKeeper::THistoryKeeper(std::string file) : path(std::move(file)) {}

@@ -55,6 +55,8 @@ std::string RowChangeText(const TRowChange& change);
 // (到達臨界值)"; ATA names through the descriptor (none: the id alone), NVMe fields by
 // their names on the SMART page.
 std::string RowChangeLine(const TRowChange& change, const TSmartDescriptor* descriptor);
+// The RowChangeLine of each row that got worse, in the table's order.
+std::vector<std::string> WorseRowLines(const TReadingChanges& changes, const TSmartDescriptor* descriptor);
 
 class THistoryKeeper {
 public:

@@ -200,6 +200,12 @@ void TSmartPageModel::MarkChanges(const TReadingChanges& changes) {
   }
 }
 
+const TSmartPageRow* TSmartPageModel::FindRow(std::uint8_t id, std::string_view key) const {
+  for (const TSmartPageRow& row : rows)
+    if (key.empty() ? row.key.empty() && row.id == id : row.key == key) return &row;
+  return nullptr;
+}
+
 void TSmartPageModel::NoteWorsening() {
   if (!verdict) return;
   verdict->text += " (變差)";

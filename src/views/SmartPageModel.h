@@ -123,6 +123,8 @@ public:
   void ShowNvme(const TNvmeDrive& drive, bool fahrenheit);
 
   const std::vector<TSmartPageRow>& Rows() const { return rows; }
+  // An ATA row by its id (key empty), an NVMe row by its field's key; none when absent.
+  const TSmartPageRow* FindRow(std::uint8_t id, std::string_view key) const;
   // Marks the rows that moved between the drive's last two stored readings.
   void MarkChanges(const TReadingChanges& changes);
   // The verdict says the drive got worse, and is at least a caution. The Device

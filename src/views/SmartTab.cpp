@@ -75,10 +75,8 @@ void TSmartTab::ShowHistory(const TDeviceInfo& device) {
   App().status->AppendDescription(kSmartStatusPropertyIndex,
                                   Format("自 %s 起變差 (與 %s 的讀數相比):", HistoryMinuteText(worsening->since),
                                          HistoryMinuteText(worsening->before)));
-  for (const TRowChange& change : worsening->changes.rows) {
-    if (change.IsWorse())
-      App().status->AppendDescription(kSmartStatusPropertyIndex, RowChangeLine(change, device.smartDescriptor.get()));
-  }
+  for (const std::string& line : WorseRowLines(worsening->changes, device.smartDescriptor.get()))
+    App().status->AppendDescription(kSmartStatusPropertyIndex, line);
   if (worsening->changes.verdictWorse)
     App().status->AppendDescription(kSmartStatusPropertyIndex,
                                     Format("狀態: %s → %s", SmartStatusText(worsening->changes.oldVerdict),

@@ -70,8 +70,12 @@ bool ChooseSeries(const std::string& text, bool nvme, TSeriesChoice& choice) {
     choice.id = static_cast<std::uint8_t>(number);
     return true;
   }
+  if (FindNvmeHealthField(text)) {
+    choice.key = text;
+    return true;
+  }
   for (const TNvmeHealthField& field : NvmeHealthFields()) {
-    if (field.key == text || (isNumber && field.offset == number)) {
+    if (isNumber && field.offset == number) {
       choice.key = std::string(field.key);
       return true;
     }
@@ -81,9 +85,8 @@ bool ChooseSeries(const std::string& text, bool nvme, TSeriesChoice& choice) {
 
 std::string SeriesName(const TSeriesChoice& choice, const TDeviceInfo& device) {
   if (!choice.key.empty()) {
-    for (const TNvmeHealthField& field : NvmeHealthFields())
-      if (field.key == choice.key) return std::string(field.name);
-    return choice.key;
+    const TNvmeHealthField* field = FindNvmeHealthField(choice.key);
+    return field ? std::string(field->name) : choice.key;
   }
   const std::string_view name =
       device.smartDescriptor ? device.smartDescriptor->AttributeName(choice.id) : std::string_view();
@@ -94,48 +97,35 @@ std::string SeriesName(const TSeriesChoice& choice, const TDeviceInfo& device) {
 std::string ChangesCell(const TSmartReading* before, const TSmartReading& reading, const TDeviceInfo& device) {
   if (!before) return "first reading";
   const TReadingChanges changes = CompareReadings(*before, reading);
-  std::size_t worse = 0;
-  std::string worseLines;
-  for (const TRowChange& change : changes.rows) {
-    if (!change.IsWorse()) continue;
-    ++worse;
-    worseLines += (worseLines.empty() ? ": " : "; ") + RowChangeLine(change, device.smartDescriptor.get());
-  }
+  const std::vector<std::string> worse = WorseRowLines(changes, device.smartDescriptor.get());
   std::string cell = changes.rows.empty() ? "no change" : Format("%u changed", changes.rows.size());
   if (changes.firmwareChanged) cell += Format(", firmware %s → %s", before->firmware, reading.firmware);
   if (changes.verdictWorse) cell += Format(", verdict worse");
-  if (worse > 0) cell += Format(", %u worse%s", worse, worseLines);
+  if (!worse.empty()) cell += Format(", %u worse: %s", worse.size(), JoinText(worse, "; "));
   return cell;
-}
-
-void AddText(TJsonReader& json, std::uint16_t level, std::string_view name, std::string_view value) {
-  AddTextNode(json, level, name, value);
-}
-void AddNumber(TJsonReader& json, std::uint16_t level, std::string_view name, std::string_view digits) {
-  json.AddNode(jkNumber, level, name, digits);
 }
 
 std::string ReadingsJson(const std::vector<const TSmartReading*>& readings, const TDeviceInfo& device) {
   TJsonReader json;
   json.AddNode(jkObject, 0, "");
-  AddText(json, 1, "drive", readings.empty() ? DriveKey(device.model, device.serial) : readings.front()->driveKey);
+  AddTextNode(json, 1, "drive", readings.empty() ? DriveKey(device.model, device.serial) : readings.front()->driveKey);
   json.AddNode(jkArray, 1, "readings");
   for (std::size_t i = 0; i < readings.size(); ++i) {
     const TSmartReading& reading = *readings[i];
     json.AddNode(jkObject, 2, "");
-    AddText(json, 3, "time", HistoryMinuteText(reading.time));
-    AddText(json, 3, "model", reading.model);
-    AddText(json, 3, "firmware", reading.firmware);
-    AddText(json, 3, "descriptor", reading.descriptor);
-    AddText(json, 3, "verdict", SmartStatusText(reading.verdict));
+    AddTextNode(json, 3, "time", HistoryMinuteText(reading.time));
+    AddTextNode(json, 3, "model", reading.model);
+    AddTextNode(json, 3, "firmware", reading.firmware);
+    AddTextNode(json, 3, "descriptor", reading.descriptor);
+    AddTextNode(json, 3, "verdict", SmartStatusText(reading.verdict));
     json.AddNode(jkArray, 3, "changes");
     if (i == 0) continue;
     for (const TRowChange& change : CompareReadings(*readings[i - 1], reading).rows) {
       json.AddNode(jkObject, 4, "");
-      if (change.key.empty()) AddNumber(json, 5, "id", Format("%d", change.id));
-      else AddText(json, 5, "key", change.key);
-      AddText(json, 5, "change", RowChangeText(change));
-      AddText(json, 5, "worse", WorseReasonWords(change.worse));
+      if (change.key.empty()) AddNumberNode(json, 5, "id", Format("%d", change.id));
+      else AddTextNode(json, 5, "key", change.key);
+      AddTextNode(json, 5, "change", RowChangeText(change));
+      AddTextNode(json, 5, "worse", WorseReasonWords(change.worse));
     }
   }
   return json.ToText();
@@ -144,19 +134,19 @@ std::string ReadingsJson(const std::vector<const TSmartReading*>& readings, cons
 std::string SeriesJson(const TSeriesChoice& choice, const std::string& name, const std::vector<THistoryPoint>& points) {
   TJsonReader json;
   json.AddNode(jkObject, 0, "");
-  if (choice.key.empty()) AddNumber(json, 1, "id", Format("%d", choice.id));
-  else AddText(json, 1, "key", choice.key);
-  AddText(json, 1, "name", name);
+  if (choice.key.empty()) AddNumberNode(json, 1, "id", Format("%d", choice.id));
+  else AddTextNode(json, 1, "key", choice.key);
+  AddTextNode(json, 1, "name", name);
   json.AddNode(jkArray, 1, "points");
   for (const THistoryPoint& point : points) {
     json.AddNode(jkObject, 2, "");
-    AddText(json, 3, "time", HistoryMinuteText(point.time));
+    AddTextNode(json, 3, "time", HistoryMinuteText(point.time));
     if (choice.key.empty()) {
-      AddNumber(json, 3, "current", Format("%u", point.current));
-      AddNumber(json, 3, "worst", Format("%u", point.worst));
-      AddNumber(json, 3, "threshold", Format("%u", point.threshold));
+      AddNumberNode(json, 3, "current", Format("%u", point.current));
+      AddNumberNode(json, 3, "worst", Format("%u", point.worst));
+      AddNumberNode(json, 3, "threshold", Format("%u", point.threshold));
     }
-    AddNumber(json, 3, "raw", DecimalText(point.raw));
+    AddNumberNode(json, 3, "raw", DecimalText(point.raw));
   }
   return json.ToText();
 }
@@ -166,10 +156,8 @@ bool WriteGraph(TConsoleSession& session, const TDeviceInfo& device, const TSeri
                 const std::string& path, std::FILE* err) {
 #ifdef VEXA_HAVE_CAIRO
   std::optional<THistoryGraphData> data;
-  for (const TSmartPageRow& row : session.SmartModule().Model().Rows()) {
-    if (choice.key.empty() ? row.key.empty() && row.id == choice.id : row.key == choice.key)
-      data = GraphOfRow(&session.History(), device.model, device.serial, row);
-  }
+  if (const TSmartPageRow* row = session.SmartModule().Model().FindRow(choice.id, choice.key))
+    data = GraphOfRow(&session.History(), device.model, device.serial, *row);
   if (!data) {
     CliPrint(err, "vexa-cli: the drive's SMART page has no such row with readings to draw");
     return false;
@@ -331,19 +319,17 @@ int RunCliWatch(const TCliGlobalOptions& givenOptions, const TCliArgs& args, std
       const TDeviceInfo& device = *session.Devices().Device(i);
       const std::string key = DriveKey(device.model, device.serial);
       const TSmartHistory* history = keeper.History();
-      if (!history || history->ReadingsOf(key).size() <= counts[key]) continue;
-      const std::optional<TReadingChanges> changes = keeper.LastChanges(device);
-      if (!changes || !changes->AnyWorse()) continue;
-      anyWorse = true;
-      std::string lines;
-      for (const TRowChange& change : changes->rows)
-        if (change.IsWorse()) lines += (lines.empty() ? "" : "; ") + RowChangeLine(change, device.smartDescriptor.get());
-      if (changes->verdictWorse)
-        lines += Format("%sverdict %s → %s", lines.empty() ? "" : "; ", SmartStatusText(changes->oldVerdict),
-                        SmartStatusText(changes->newVerdict));
+      if (!history) continue;
       const std::vector<const TSmartReading*> readings = history->ReadingsOf(key);
+      if (readings.size() < 2 || readings.size() <= counts[key]) continue;
+      const TReadingChanges changes = CompareReadings(*readings[readings.size() - 2], *readings.back());
+      if (!changes.AnyWorse()) continue;
+      anyWorse = true;
+      std::vector<std::string> lines = WorseRowLines(changes, device.smartDescriptor.get());
+      if (changes.verdictWorse)
+        lines.push_back(Format("verdict %s → %s", SmartStatusText(changes.oldVerdict), SmartStatusText(changes.newVerdict)));
       CliPrint(out, Format("%s%d\t%s\t%s\t%s", DeviceToken(device), device.number, CliSafeText(device.GetDisplayName()),
-                           HistoryMinuteText(readings.back()->time), CliSafeText(lines)));
+                           HistoryMinuteText(readings.back()->time), CliSafeText(JoinText(lines, "; "))));
     }
     std::fflush(out);
   };

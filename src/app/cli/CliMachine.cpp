@@ -120,8 +120,7 @@ void ReportRealMachine(Machine& machine, std::FILE* err) {
   const auto* real = dynamic_cast<const LinuxMachine*>(&machine);
   if (!real) return;
   if (!real->DeniedNodes().empty()) {
-    std::string nodes;
-    for (const std::string& node : real->DeniedNodes()) nodes += (nodes.empty() ? "" : ", ") + node;
+    const std::string nodes = JoinText(real->DeniedNodes(), ", ");
     // Root refused too: a container, or a security module, keeps the drives out of reach.
     const std::string_view remedy = ::geteuid() == 0
                                         ? "the kernel refuses even root here (a container or a security module?)"

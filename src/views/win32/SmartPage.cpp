@@ -122,12 +122,9 @@ bool TSmartPage::ShowGraph() {
 void TSmartPage::FollowGraph() {
   if (!graphedRow || !GraphOpener().follow) return;
   const TDeviceInfo* device = App().core ? App().core->CurrentDevice() : nullptr;
+  const TSmartPageRow* row = Model().FindRow(graphedRow->first, graphedRow->second);
   std::optional<THistoryGraphData> graph;
-  for (const TSmartPageRow& row : Model().Rows())
-    if (device && row.id == graphedRow->first && row.key == graphedRow->second) {
-      graph = GraphOfRow(App().history, device->model, device->serial, row);
-      break;
-    }
+  if (device && row) graph = GraphOfRow(App().history, device->model, device->serial, *row);
   if (!graph) graphedRow.reset();
   GraphOpener().follow(std::move(graph));
 }
