@@ -28,8 +28,22 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && sudo=sudo
   echo "setup: installing ${missing[*]}" >&2
   if ! dpkg --print-foreign-architectures | grep -qx i386; then $sudo dpkg --add-architecture i386; fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # A mirror caught mid-sync answers with index files of the wrong size for a while:
+  # ask again after a pause, and in the end go on with whatever lists apt has.
+  for attempt in 1 2 3 4; do
+    $sudo apt-get update -qq && break
+    [ "$attempt" = 4 ] && { echo "setup: package lists could not all be updated; trying with those at hand" >&2; break; }
+    sleep $((attempt * 20))
+  done
+  # Without one architecture's security list the two architectures' candidates
+  # differ and the i386 libraries cannot match their amd64 twins: the release's
+  # own packages, preferred over the updates, are a set that fits together.
+  install() { DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null; }
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  if ! install && ! { sleep 20; $sudo apt-get update -qq; install; }; then
+    echo "setup: trying the packages of $release itself" >&2
+    [ -n "$release" ] && install -t "$release" || { echo "setup: could not install ${missing[*]}" >&2; exit 1; }
+  fi
 fi
 
 # The Traditional Chinese locale Wine runs in (its code page 950 follows from it).
