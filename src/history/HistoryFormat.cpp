@@ -190,7 +190,7 @@ TParsedLine ParseHistoryLine(std::string_view line) {
   TParsedLine parsed;
   const std::size_t mark = line.rfind(" #");
   if (mark == std::string_view::npos || line.size() - mark != 10) {
-    parsed.problem = "no checksum at its end (cut short?)";
+    parsed.problem = "cut short, no checksum at its end (a write that did not finish)";
     return parsed;
   }
   const std::string_view body = line.substr(0, mark);

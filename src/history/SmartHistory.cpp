@@ -152,8 +152,7 @@ bool TSmartHistory::Read() {
     } else {
       ++damaged;
       if (problems.size() < kNamedProblems)
-        problems.push_back(!complete ? "line " + std::to_string(number) + " is the last, cut short (a write that did not finish)"
-                                     : "line " + std::to_string(number) + ": " + parsed.problem);
+        problems.push_back("line " + std::to_string(number) + ": " + parsed.problem);
     }
     lines.push_back(std::move(kept));
   }

@@ -13,6 +13,7 @@
 #include "platform/ReplayMachine.h"
 #include "shell/StatusProperties.h"
 #include "support/Format.h"
+#include "support/Text.h"
 #include "views/ConsoleSession.h"
 #include "views/SessionHarness.h"
 #include "views/SmartTab.h"
@@ -112,6 +113,19 @@ TEST_F(HistoryKeeperTest, AnUnwritableHistoryIsSaidAndDrivesStillRead) {
   ASSERT_EQ(said.size(), 1u);  // once, though every drive was tried
   EXPECT_TRUE(s.History().TakeMessages().empty());
   EXPECT_NE(s.Status().Entry(kSmartStatusPropertyIndex).extraDescription.find("SMART 歷史記錄已關閉"), std::string::npos);
+}
+
+TEST_F(HistoryKeeperTest, ALineCutShortIsSaidOnceThoughTheReadingAfterItEndsIt) {
+  const std::string file = folder.File("vexa.history");
+  Run(Sample(), file);
+  const std::string whole = test::ReadText(file);
+  test::WriteText(file, whole.substr(0, whole.size() - 5));  // the hard disk's line, cut
+  Run(Sample(), file);
+  session->Rescan();  // reads the file again, now with the cut line inside it
+  EXPECT_EQ(ReadingLines(file), 3u);
+  const std::vector<std::string> said = session->History().TakeMessages();
+  ASSERT_EQ(said.size(), 1u) << JoinText(said, "\n");
+  EXPECT_NE(said[0].find("line 3: cut short"), std::string::npos) << said[0];
 }
 
 TEST(RowChangeText, SaysHowARowMoved) {
