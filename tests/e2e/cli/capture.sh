@@ -9,15 +9,9 @@
 # cli-builds-agree already shows that the Windows builds capture every machine
 # byte for byte as the native one.
 #   usage: capture.sh SOURCE_DIR VEXA_CLI_COMMAND...
-set -uo pipefail
+source "$(dirname "$0")/lib.sh"
 shopt -s nullglob globstar
-root=$1
-shift
-fail() { echo "FAIL: $*" >&2; exit 1; }
 cli() { "$@" 2>&1 | tr -d '\r'; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-arg() { if [[ "$*" == *wine-run.sh* ]]; then winepath -w "$1" 2>/dev/null; else printf '%s' "$1"; fi; }
 command=("$@")
 
 # Every command on every device, with every kind of device enabled. With "serials

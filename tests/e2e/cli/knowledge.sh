@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
 # The knowledge commands of vexa-cli end to end: regex, known, decode, smart-dump.
 #   usage: knowledge.sh SOURCE_DIR VEXA_CLI_COMMAND...
-set -uo pipefail
-root=$1
-shift
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib.sh"
 cli() { "$@" | tr -d '\r'; }
 
 out=$(cli "$@" regex 'SSDSC2[BC]W(\d+)A3' 'INTEL SSDSC2CW120A3')
@@ -34,9 +31,7 @@ samples=$root/../shared/samples/real
 if [ -f "$samples/kingston_SA400S37240G.smartdata.bin" ]; then
   data=$samples/kingston_SA400S37240G.smartdata.bin
   limits=$samples/kingston_SA400S37240G.thresholds.bin
-  if [ "${VEXA_WINDOWS:-0}" = 1 ] || [[ "$*" == *wine-run.sh* ]]; then
-    data=$(winepath -w "$data" 2>/dev/null) limits=$(winepath -w "$limits" 2>/dev/null)
-  fi
+  data=$(arg "$data") limits=$(arg "$limits")
   out=$(cli "$@" smart-dump "$data" "$limits" --descriptor Phison)
   grep -q '^count: ' <<<"$out" || fail "smart-dump printed: $out"
   grep -q '^key 2: ' <<<"$out" || fail "smart-dump found no temperature: $out"

@@ -5,18 +5,9 @@
 #   usage: machines.sh SOURCE_DIR VEXA_CLI_COMMAND...
 # With VEXA_UPDATE_GOLDEN=1 the golden files are written instead of compared; each
 # new one must be read against what the pages are meant to show before it is kept.
-set -uo pipefail
-root=$1
-shift
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib.sh"
 cli() { "$@" | tr -d '\r'; }
 golden=$root/tests/e2e/cli/golden
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-wine=0
-[[ "$*" == *wine-run.sh* ]] && wine=1
-# A file argument as the program sees it.
-arg() { if [ "$wine" = 1 ]; then winepath -w "$1" 2>/dev/null; else printf '%s' "$1"; fi; }
 
 check() {  # NAME COMMAND...: the command's output against golden/NAME
   local name=$1
