@@ -175,6 +175,7 @@ void TVexaForm::CreateSharedObjects() {
   App() = TAppObjects{&machine,   scaler.get(), core.get(),    devices.get(), tabs.get(),
                       status.get(), tooltip.get(), config.get(), history.get()};
   SetSmartGraphOpener({[this](THistoryGraphData graph) { ShowHistoryGraphWindow(window, std::move(graph)); },
+                       [] { return HistoryGraphWindowHandle() != nullptr; },
                        [](std::optional<THistoryGraphData> graph) { UpdateHistoryGraphWindow(std::move(graph)); }});
 }
 

@@ -121,6 +121,11 @@ bool TSmartPage::ShowGraph() {
 
 void TSmartPage::FollowGraph() {
   if (!graphedRow || !GraphOpener().follow) return;
+  // A graph the user closed is not drawn again for nobody at every drive change.
+  if (!GraphOpener().isOpen || !GraphOpener().isOpen()) {
+    graphedRow.reset();
+    return;
+  }
   const TDeviceInfo* device = App().core ? App().core->CurrentDevice() : nullptr;
   const TSmartPageRow* row = Model().FindRow(graphedRow->first, graphedRow->second);
   std::optional<THistoryGraphData> graph;

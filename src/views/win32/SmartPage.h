@@ -26,6 +26,8 @@ namespace vexa {
 struct TSmartGraphOpener {
   // Opens the window or brings it forward with this graph.
   std::function<void(THistoryGraphData graph)> show;
+  // Whether the window is open (the user may have closed it).
+  std::function<bool()> isOpen;
   // When the window is open: shows this graph in it, or closes it when none.
   std::function<void(std::optional<THistoryGraphData> graph)> follow;
 };

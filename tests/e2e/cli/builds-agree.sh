@@ -12,8 +12,8 @@
 source "$(dirname "$0")/lib.sh"
 windows=("$@")
 if [[ "$1" == */wine-run.sh && $# -eq 2 ]]; then
-  # Hundreds of runs: Wine's environment is set up once, as wine-run.sh would each time.
-  source "$root/tools/wine-env.sh" "$2" || fail "Wine cannot run $2"
+  # Hundreds of runs: Wine's environment (set up by lib.sh) is used directly, without
+  # wine-run.sh setting it up again each time.
   unset DISPLAY
   windows=(wine "$2")
 fi
@@ -21,14 +21,6 @@ native=$root/build/native/src/app/vexa-cli
 [ -x "$native" ] || fail "no native vexa-cli at $native: build the native preset first" \
   "(cmake --preset native && cmake --build --preset native), then run this test again"
 [ "$wine" = 1 ] || fail "this test compares a Windows build with the native one; it was given: $*"
-
-# The native program takes a file's own path, the Windows one its Windows form.
-declare -A winpath
-windows_path() {  # PATH: its Windows form, asked of winepath once
-  [ -n "${winpath[$1]:-}" ] || winpath[$1]=$(winepath -w "$1" 2>/dev/null)
-  [ -n "${winpath[$1]}" ] || fail "winepath cannot name $1"
-  printf '%s' "${winpath[$1]}"
-}
 
 # The commands that read a machine, one per line, with @ where the machine file
 # goes: every device with every kind enabled; for an original machine also the
@@ -97,7 +89,7 @@ run_lists() {  # NAME PROGRAM...
 }
 
 problems=""
-work_windows=$(windows_path "$work")
+work_windows=$(arg "$work")
 lists=()
 machines=()
 windows_machines=()
@@ -122,7 +114,7 @@ for machine in "$root"/samples/*.machine "$root/tests/e2e/cli/failing.machine"; 
   commands "$work/$name.native.machine" captured >"$work/$name.captured.list"
   lists+=("$work/$name.list" "$work/$name.captured.list")
   machines+=("$machine" "$work/$name.native.machine")
-  windows_machines+=("$(windows_path "$machine")" "$(windows_path "$work/$name.native.machine")")
+  windows_machines+=("$(arg "$machine")" "$(arg "$work/$name.native.machine")")
 done
 
 # The native runs beside the Windows ones: they wait on different things.
